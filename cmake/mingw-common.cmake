@@ -1,0 +1,13 @@
+# Shared part of the MinGW-w64 toolchain files (win32 threads: no winpthread
+# DLL is needed at run time).
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_C_COMPILER   ${TW_MINGW_PREFIX}-gcc-win32)
+set(CMAKE_CXX_COMPILER ${TW_MINGW_PREFIX}-g++-win32)
+set(CMAKE_RC_COMPILER  ${TW_MINGW_PREFIX}-windres)
+set(CMAKE_AR           ${TW_MINGW_PREFIX}-ar CACHE FILEPATH "")
+set(CMAKE_RANLIB       ${TW_MINGW_PREFIX}-ranlib CACHE FILEPATH "")
+set(CMAKE_STRIP        ${TW_MINGW_PREFIX}-strip CACHE FILEPATH "")
+set(CMAKE_FIND_ROOT_PATH /usr/${TW_MINGW_PREFIX})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)

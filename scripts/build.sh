@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Builds what is missing: the native unit tests and the Windows programs.
+#   build/native   portable code + GoogleTest unit tests
+#   build/win32    the shipped programs, i686 (32-bit Windows)
+#   build/win64    the same sources for x86_64, run under Wine on hosts that
+#                  cannot execute 32-bit code
+# TW_BUILD_ROOT moves the build folders elsewhere (default: <repo>/build).
+set -euo pipefail
+here=$(cd "$(dirname "$0")/.." && pwd)
+root=${TW_BUILD_ROOT:-$here/build}
+gen=()
+command -v ninja >/dev/null && gen=(-G Ninja)
+
+configure() {  # dir [cmake args...]
+  local dir=$1; shift
+  if [ ! -f "$dir/CMakeCache.txt" ]; then
+    cmake -S "$here" -B "$dir" "${gen[@]}" -DCMAKE_BUILD_TYPE=Release "$@" >/dev/null
+  fi
+  cmake --build "$dir" -j "$(nproc)"
+}
+
+what=${1:-all}
+case $what in
+  native|all) configure "$root/native" ;;&
+  win32|all)  configure "$root/win32" -DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-i686.toolchain.cmake" ;;&
+  win64|all)  configure "$root/win64" -DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-x86_64.toolchain.cmake" ;;&
+  native|win32|win64|all) ;;
+  *) echo "usage: $0 [all|native|win32|win64]" >&2; exit 2 ;;
+esac
