@@ -13,7 +13,7 @@ command -v ninja >/dev/null && gen=(-G Ninja)
 
 configure() {  # dir [cmake args...]
   local dir=$1; shift
-  if [ ! -f "$dir/CMakeCache.txt" ]; then
+  if [ ! -f "$dir/build.ninja" ] && [ ! -f "$dir/Makefile" ]; then
     cmake -S "$here" -B "$dir" "${gen[@]}" -DCMAKE_BUILD_TYPE=Release "$@" >/dev/null
   fi
   cmake --build "$dir" -j "$(nproc)"

@@ -1,0 +1,82 @@
+#include "startup.h"
+
+#include <windows.h>
+
+#include <exception>
+
+#include "build_error.h"
+#include "build_procedure.h"
+#include "carried_resources.h"
+#include "command_line.h"
+#include "message_box.h"
+#include "message_ids.h"
+#include "messages.h"
+#include "run_id.h"
+#include "startup_options.h"
+#include "text_codec.h"
+#include "validation_host_win.h"
+
+namespace tw {
+
+namespace {
+
+std::string module_path_acp() {
+  char buf[261] = {};
+  GetModuleFileNameA(nullptr, buf, sizeof buf - 1);
+  return buf;
+}
+
+bool lead_byte(unsigned char c) { return is_acp_lead_byte(c); }
+
+uint64_t clock_seed() {
+  FILETIME ft;
+  GetSystemTimeAsFileTime(&ft);
+  LARGE_INTEGER counter;
+  QueryPerformanceCounter(&counter);
+  return (uint64_t(ft.dwHighDateTime) << 32 | ft.dwLowDateTime) ^ uint64_t(counter.QuadPart);
+}
+
+int run_headless(StartupOptions& s, const CarriedResources& carried) {
+  if (!s.flags.enough_parameters) return kExitTooFewParams;
+  s.options.data_compressed = true;
+  WinValidationHost host;
+  if (!validate(&s.options, s.flags, host)) return kExitRefused;
+  try {
+    return build_sfx(s.options, s.flags, carried, nullptr) ? kExitBuilt : kExitFailed;
+  } catch (const BuildError& e) {
+    show_error(describe(e));
+  } catch (const std::bad_alloc&) {
+    show_error(system_message(ERROR_NOT_ENOUGH_MEMORY));
+  } catch (const std::exception& e) {
+    show_error(format_message(load_message(kMsgUnexpected), {acp_to_wide(e.what())}));
+  }
+  return kExitFailed;
+}
+
+// Until the main window exists, a start without -h explains the command
+// line instead.
+int run_without_window(const CarriedResources& carried) {
+  std::string usage(reinterpret_cast<const char*>(carried.usage.data), carried.usage.size);
+  int n = MultiByteToWideChar(949, 0, usage.data(), int(usage.size()), nullptr, 0);
+  std::wstring text(size_t(n), L'\0');
+  MultiByteToWideChar(949, 0, usage.data(), int(usage.size()), &text[0], n);
+  show_information(text);
+  return 0;
+}
+
+}  // namespace
+
+int run_maker() {
+  CarriedResources carried;
+  if (!load_carried_resources(&carried)) {
+    show_error(load_message(kMsgDamagedProgram));
+    return 0;
+  }
+  seed_run_ids(clock_seed());
+  CommandLine cl(GetCommandLineA(), module_path_acp(), lead_byte);
+  StartupOptions s = options_from_command_line(cl, acp_to_wide);
+  if (s.flags.headless) return run_headless(s, carried);
+  return run_without_window(carried);
+}
+
+}  // namespace tw

@@ -1,0 +1,21 @@
+#pragma once
+// Turns switches and positional parameters into Build options.
+#include <string>
+
+#include "build_options.h"
+#include "command_line.h"
+
+namespace tw {
+
+struct StartupOptions {
+  BuildOptions options;
+  RunFlags flags;
+  size_t required_positionals = 2;
+};
+
+// to_wide converts a parameter from the system code page.
+typedef std::wstring (*ToWideFn)(const std::string&);
+
+StartupOptions options_from_command_line(const CommandLine& cl, ToWideFn to_wide);
+
+}  // namespace tw

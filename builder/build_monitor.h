@@ -1,0 +1,22 @@
+#pragma once
+// What a build reports to the window that shows its progress (none in a
+// headless run) and how that window cancels it.
+#include <stdint.h>
+
+#include <string>
+
+namespace tw {
+
+class BuildMonitor {
+ public:
+  virtual ~BuildMonitor() = default;
+  virtual void show_labels(const std::wstring& source, const std::wstring& target) = 0;
+  virtual void show_source(const std::wstring& path) = 0;
+  // file_done of file_size bytes of the current file; done_before bytes of
+  // the finished files; total bytes of all. Lets pending messages run.
+  virtual void progress(uint64_t file_done, uint64_t file_size, uint64_t done_before,
+                        uint64_t total) = 0;
+  virtual bool cancelled() = 0;
+};
+
+}  // namespace tw

@@ -1,0 +1,17 @@
+#pragma once
+// Writes an SFX file: the carried stub, the option header, the helper
+// record in self-delete mode, one record per folder and file of the source
+// and the terminator.
+#include "build_monitor.h"
+#include "build_options.h"
+#include "carried_resources.h"
+
+namespace tw {
+
+// True when the file was written; false when the user cancelled (the
+// target is then deleted and the warning shown). Failures throw BuildError;
+// a partly written target is deleted first.
+bool build_sfx(BuildOptions options, const RunFlags& flags, const CarriedResources& carried,
+               BuildMonitor* monitor);
+
+}  // namespace tw

@@ -1,0 +1,59 @@
+#pragma once
+// Appends the option header, the records and the terminator of an SFX
+// container (layout in common/container_format.h) to an output.
+#include <stdint.h>
+
+#include <string>
+#include <vector>
+
+#include "chunk_compressor.h"
+#include "container_format.h"
+
+namespace tw {
+
+class ByteSink {
+ public:
+  virtual ~ByteSink() = default;
+  virtual void write(const void* data, size_t n) = 0;  // throws BuildError
+};
+
+class ChunkSource {
+ public:
+  virtual ~ChunkSource() = default;
+  // Fills buf with exactly n bytes or throws BuildError (a short read means
+  // the file changed or cannot be read).
+  virtual void read_exact(void* buf, size_t n) = 0;
+};
+
+class FileProgress {
+ public:
+  virtual ~FileProgress() = default;
+  // done bytes of the current file of size bytes.
+  virtual void progress(uint64_t done, uint64_t size) = 0;
+  virtual bool cancelled() = 0;
+};
+
+class ContainerWriter {
+ public:
+  ContainerWriter(ByteSink& out, bool compressed) : out_(out), compressed_(compressed) {}
+
+  void write_header(const OptionHeader& header);
+  void write_folder(const EntryHead& head, const std::string& name);
+  // Writes a file record of head.size bytes taken from source. Stops before
+  // the next chunk once progress reports a cancel; the checksum of what was
+  // written still closes the record. Returns false when cancelled.
+  bool write_file(const EntryHead& head, const std::string& name, ChunkSource& source,
+                  FileProgress* progress);
+  void write_terminator();
+
+ private:
+  uint32_t write_head_and_name(const EntryHead& head, const std::string& name);
+  void write_u32(uint32_t v);
+
+  ByteSink& out_;
+  bool compressed_;
+  ChunkCompressor compressor_;
+  std::vector<unsigned char> buffer_;
+};
+
+}  // namespace tw

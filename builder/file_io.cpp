@@ -1,0 +1,108 @@
+#include "file_io.h"
+
+#include <string.h>
+#include <windows.h>
+
+#include "build_error.h"
+#include "message_ids.h"
+
+namespace tw {
+
+namespace {
+
+const size_t kSinkBuffer = 1 << 20;
+
+void write_all(HANDLE h, const void* data, size_t n, const std::wstring& path) {
+  const unsigned char* p = static_cast<const unsigned char*>(data);
+  while (n) {
+    DWORD part = n > 0x40000000 ? 0x40000000 : DWORD(n), written = 0;
+    if (!WriteFile(h, p, part, &written, nullptr) || written == 0)
+      throw BuildError(kMsgWriteFailed, path, GetLastError());
+    p += written;
+    n -= written;
+  }
+}
+
+}  // namespace
+
+FileSink::FileSink(const std::wstring& path)
+    : path_(path),
+      file_(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                        FILE_ATTRIBUTE_NORMAL, nullptr)) {
+  if (!file_.valid()) throw BuildError(kMsgWriteFailed, path, GetLastError());
+  LARGE_INTEGER zero = {};
+  if (!SetFilePointerEx(file_.get(), zero, nullptr, FILE_END))
+    throw BuildError(kMsgWriteFailed, path, GetLastError());
+  buffer_.resize(kSinkBuffer);
+}
+
+FileSink::~FileSink() = default;  // an unflushed rest is dropped: the build failed
+
+void FileSink::flush() {
+  if (used_) write_all(file_.get(), buffer_.data(), used_, path_);
+  used_ = 0;
+}
+
+void FileSink::write(const void* data, size_t n) {
+  if (used_ + n > buffer_.size()) {
+    flush();
+    if (n >= buffer_.size()) {
+      write_all(file_.get(), data, n, path_);
+      return;
+    }
+  }
+  memcpy(buffer_.data() + used_, data, n);
+  used_ += n;
+}
+
+void FileSink::close() {
+  flush();
+  if (!CloseHandle(file_.release())) throw BuildError(kMsgWriteFailed, path_, GetLastError());
+}
+
+FileSource::FileSource(const std::wstring& path, uint64_t expected_size)
+    : path_(path),
+      file_(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                        OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr)) {
+  if (!file_.valid()) throw BuildError(kMsgOpenFailed, path, GetLastError());
+  LARGE_INTEGER size;
+  if (!GetFileSizeEx(file_.get(), &size)) throw BuildError(kMsgReadFailed, path, GetLastError());
+  if (uint64_t(size.QuadPart) != expected_size) throw BuildError(kMsgSourceChanged, path);
+}
+
+void FileSource::read_exact(void* buf, size_t n) {
+  unsigned char* p = static_cast<unsigned char*>(buf);
+  while (n) {
+    DWORD got = 0;
+    if (!ReadFile(file_.get(), p, DWORD(n), &got, nullptr))
+      throw BuildError(kMsgReadFailed, path_, GetLastError());
+    if (got == 0) throw BuildError(kMsgSourceChanged, path_);  // shrank meanwhile
+    p += got;
+    n -= got;
+  }
+}
+
+void FileSource::check_at_end() {
+  unsigned char probe;
+  DWORD got = 0;
+  if (!ReadFile(file_.get(), &probe, 1, &got, nullptr))
+    throw BuildError(kMsgReadFailed, path_, GetLastError());
+  if (got) throw BuildError(kMsgSourceChanged, path_);
+}
+
+void MemorySource::read_exact(void* buf, size_t n) {
+  if (n > left_) throw BuildError(kMsgUnexpected, L"");
+  memcpy(buf, data_, n);
+  data_ += n;
+  left_ -= n;
+}
+
+void write_new_file(const std::wstring& path, const unsigned char* data, size_t size) {
+  FileHandle f(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!f.valid()) throw BuildError(kMsgCreateFailed, path, GetLastError());
+  write_all(f.get(), data, size, path);
+  if (!CloseHandle(f.release())) throw BuildError(kMsgWriteFailed, path, GetLastError());
+}
+
+}  // namespace tw

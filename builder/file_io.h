@@ -1,0 +1,54 @@
+#pragma once
+// File ends of the container writer: the target written through a buffer,
+// and a source file read chunk by chunk.
+#include <string>
+#include <vector>
+
+#include "container_writer.h"
+#include "win_handle.h"
+
+namespace tw {
+
+class FileSink : public ByteSink {
+ public:
+  // Opens an existing file for writing at its end.
+  explicit FileSink(const std::wstring& path);
+  ~FileSink() override;
+  void write(const void* data, size_t n) override;
+  void close();  // flushes; throws on failure
+
+ private:
+  void flush();
+  std::wstring path_;
+  FileHandle file_;
+  std::vector<unsigned char> buffer_;
+  size_t used_ = 0;
+};
+
+class FileSource : public ChunkSource {
+ public:
+  // Opens the file and checks that it still has the size the scan saw.
+  FileSource(const std::wstring& path, uint64_t expected_size);
+  void read_exact(void* buf, size_t n) override;
+  // Throws when the file holds more than was read (it grew meanwhile).
+  void check_at_end();
+
+ private:
+  std::wstring path_;
+  FileHandle file_;
+};
+
+class MemorySource : public ChunkSource {
+ public:
+  MemorySource(const unsigned char* data, size_t size) : data_(data), left_(size) {}
+  void read_exact(void* buf, size_t n) override;
+
+ private:
+  const unsigned char* data_;
+  size_t left_;
+};
+
+// Creates (or truncates) path and writes data into it.
+void write_new_file(const std::wstring& path, const unsigned char* data, size_t size);
+
+}  // namespace tw
