@@ -1,0 +1,506 @@
+// twauto: drives the windows of a program under test from the outside.
+//
+//   twauto wait    [filters] [--timeout MS]            print the window
+//   twauto press   [filters] [--timeout MS] --button yes|no|ok|cancel|abort|retry|ignore|N
+//   twauto close   [filters] [--timeout MS]            print, then WM_CLOSE
+//   twauto settext [filters] [--timeout MS] --id N --text T   set, then print
+//   twauto none    [filters] --timeout MS               0 when none appeared
+//   twauto list    [filters]                           every matching window now
+//   twauto acp                                         code pages and locales
+//   twauto attrib  FILE [--set N]                      read (and set) attributes
+//   twauto delete  FILE                                plain DeleteFileW
+//   twauto hold    FILE MS                             keep FILE open (no delete sharing)
+//   twauto run     --status-file F --command-line L   run L (program first),
+//                  record its Windows process id and full 32-bit exit code in F
+// filters: --class C, --title T (both exact), --pid P (Windows process id),
+//          --index N (the N-th match in z-order, from 0)
+//
+// Output is one line of UTF-8 JSON on stdout. Exit codes: 0 done, 1 no window
+// appeared in time, 2 usage error, 3 the action failed (or, for "none", a
+// window did appear; it is printed). "run" ends with the program's exit code.
+#include <windows.h>
+
+#include <cwchar>
+#include <string>
+#include <vector>
+
+#include "json_out.h"
+#include "unique_handle.h"
+#include "run_program.h"
+
+namespace {
+
+constexpr int kExitOk = 0;
+constexpr int kExitNoWindow = 1;
+constexpr int kExitUsage = 2;
+constexpr int kExitFailed = 3;
+constexpr UINT kMessageTimeoutMs = 2000;
+
+struct Options {
+  std::wstring command;
+  std::vector<std::wstring> positional;
+  bool has_class = false, has_title = false, has_pid = false;
+  std::wstring window_class, title, text;
+  DWORD pid = 0;
+  long index = 0;
+  long timeout_ms = 10000;
+  long button = -1;  // control id to press
+  long id = -1;      // control id for settext
+  bool has_set = false;
+  long set_attributes = 0;
+  std::wstring status_file, command_line;
+};
+
+void WriteUtf8(DWORD which, const std::string& text) {
+  HANDLE out = GetStdHandle(which);
+  DWORD written = 0;
+  WriteFile(out, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+}
+
+void PrintJson(const JsonOut& json) { WriteUtf8(STD_OUTPUT_HANDLE, json.text() + "\n"); }
+void PrintError(const std::string& message) { WriteUtf8(STD_ERROR_HANDLE, "twauto: " + message + "\n"); }
+
+int Usage(const std::string& why) {
+  PrintError(why);
+  PrintError("usage: twauto wait|press|close|settext|none|list [--class C] [--title T] [--pid P] "
+             "[--index N] [--timeout MS] [--button B] [--id N --text T] | acp | attrib FILE [--set N] "
+             "| delete FILE | hold FILE MS | run --status-file F --command-line L");
+  return kExitUsage;
+}
+
+std::string Narrow(const std::wstring& s) {
+  int n = WideCharToMultiByte(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), nullptr, 0, nullptr, nullptr);
+  std::string out(n, '\0');
+  WideCharToMultiByte(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), out.data(), n, nullptr, nullptr);
+  return out;
+}
+
+bool ParseNumber(const std::wstring& s, long* value) {
+  if (s.empty()) return false;
+  wchar_t* end = nullptr;
+  *value = std::wcstol(s.c_str(), &end, 0);
+  return *end == L'\0';
+}
+
+bool ParseButton(const std::wstring& s, long* id) {
+  static const struct { const wchar_t* name; long id; } kNames[] = {
+      {L"ok", IDOK},       {L"cancel", IDCANCEL}, {L"abort", IDABORT}, {L"retry", IDRETRY},
+      {L"ignore", IDIGNORE}, {L"yes", IDYES},     {L"no", IDNO},
+  };
+  for (const auto& n : kNames) {
+    if (_wcsicmp(s.c_str(), n.name) == 0) {
+      *id = n.id;
+      return true;
+    }
+  }
+  return ParseNumber(s, id);
+}
+
+// Returns an empty string on success, else what was wrong.
+std::string ParseArgs(int argc, wchar_t** argv, Options* o) {
+  if (argc < 2) return "no command";
+  o->command = argv[1];
+  for (int i = 2; i < argc; ++i) {
+    std::wstring arg = argv[i];
+    if (arg.rfind(L"--", 0) != 0) {
+      o->positional.push_back(arg);
+      continue;
+    }
+    if (i + 1 >= argc) return "missing value for " + Narrow(arg);
+    std::wstring value = argv[++i];
+    long number = 0;
+    bool numeric = ParseNumber(value, &number);
+    if (arg == L"--class") {
+      o->has_class = true, o->window_class = value;
+    } else if (arg == L"--title") {
+      o->has_title = true, o->title = value;
+    } else if (arg == L"--text") {
+      o->text = value;
+    } else if (arg == L"--status-file") {
+      o->status_file = value;
+    } else if (arg == L"--command-line") {
+      o->command_line = value;
+    } else if (arg == L"--button") {
+      if (!ParseButton(value, &o->button)) return "bad button " + Narrow(value);
+    } else if (!numeric) {
+      return "bad number for " + Narrow(arg);
+    } else if (arg == L"--timeout") {
+      o->timeout_ms = number;
+    } else if (arg == L"--pid") {
+      o->has_pid = true, o->pid = static_cast<DWORD>(number);
+    } else if (arg == L"--index") {
+      o->index = number;
+    } else if (arg == L"--id") {
+      o->id = number;
+    } else if (arg == L"--set") {
+      o->has_set = true, o->set_attributes = number;
+    } else {
+      return "unknown option " + Narrow(arg);
+    }
+  }
+  return {};
+}
+
+std::wstring ClassName(HWND hwnd) {
+  wchar_t buf[256];
+  int n = GetClassNameW(hwnd, buf, 256);
+  return std::wstring(buf, n > 0 ? n : 0);
+}
+
+// The text of a window of any process, through WM_GETTEXT (marshalled across
+// processes); a hung window yields an empty text instead of blocking.
+std::wstring ControlText(HWND hwnd) {
+  DWORD_PTR length = 0;
+  if (!SendMessageTimeoutW(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kMessageTimeoutMs, &length))
+    return {};
+  std::wstring buf(length + 1, L'\0');
+  DWORD_PTR got = 0;
+  if (!SendMessageTimeoutW(hwnd, WM_GETTEXT, length + 1, reinterpret_cast<LPARAM>(buf.data()),
+                           SMTO_ABORTIFHUNG, kMessageTimeoutMs, &got))
+    return {};
+  buf.resize(got < length ? got : length);
+  return buf;
+}
+
+std::wstring TopLevelTitle(HWND hwnd) {
+  int length = GetWindowTextLengthW(hwnd);
+  std::wstring buf(length + 1, L'\0');
+  int got = GetWindowTextW(hwnd, buf.data(), length + 1);
+  buf.resize(got > 0 ? got : 0);
+  return buf;
+}
+
+struct Search {
+  const Options* options;
+  DWORD own_pid;
+  std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectTopLevel(HWND hwnd, LPARAM param) {
+  auto* s = reinterpret_cast<Search*>(param);
+  if (!IsWindowVisible(hwnd)) return TRUE;
+  DWORD pid = 0;
+  GetWindowThreadProcessId(hwnd, &pid);
+  if (pid == s->own_pid) return TRUE;
+  const Options& o = *s->options;
+  if (o.has_pid && pid != o.pid) return TRUE;
+  if (o.has_class && ClassName(hwnd) != o.window_class) return TRUE;
+  if (o.has_title && TopLevelTitle(hwnd) != o.title) return TRUE;
+  s->found.push_back(hwnd);
+  return TRUE;
+}
+
+std::vector<HWND> MatchingWindows(const Options& o) {
+  Search s{&o, GetCurrentProcessId(), {}};
+  EnumWindows(CollectTopLevel, reinterpret_cast<LPARAM>(&s));
+  return s.found;
+}
+
+// Polls until the chosen window exists or the time is up (then nullptr).
+HWND WaitForWindow(const Options& o) {
+  ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(o.timeout_ms > 0 ? o.timeout_ms : 0);
+  for (;;) {
+    std::vector<HWND> found = MatchingWindows(o);
+    if (o.index >= 0 && static_cast<size_t>(o.index) < found.size()) return found[o.index];
+    if (GetTickCount64() >= deadline) return nullptr;
+    Sleep(50);
+  }
+}
+
+BOOL CALLBACK CollectChild(HWND hwnd, LPARAM param) {
+  reinterpret_cast<std::vector<HWND>*>(param)->push_back(hwnd);
+  return TRUE;
+}
+
+std::vector<HWND> Children(HWND parent) {
+  std::vector<HWND> children;
+  EnumChildWindows(parent, CollectChild, reinterpret_cast<LPARAM>(&children));
+  return children;
+}
+
+bool FindControlAny(HWND window, long id) {
+  for (HWND child : Children(window))
+    if (GetDlgCtrlID(child) == id) return true;
+  return false;
+}
+
+bool IsButtonClass(HWND hwnd) { return _wcsicmp(ClassName(hwnd).c_str(), L"Button") == 0; }
+
+void DescribeControl(JsonOut& json, HWND hwnd) {
+  json.BeginObject();
+  json.Key("hwnd"), json.Int(static_cast<int64_t>(reinterpret_cast<uintptr_t>(hwnd)));
+  json.Key("id"), json.Int(GetDlgCtrlID(hwnd));
+  json.Key("class"), json.String(ClassName(hwnd));
+  json.Key("text"), json.String(ControlText(hwnd));
+  json.Key("style"), json.Int(static_cast<uint32_t>(GetWindowLongW(hwnd, GWL_STYLE)));
+  json.Key("enabled"), json.Bool(IsWindowEnabled(hwnd));
+  json.Key("visible"), json.Bool(IsWindowVisible(hwnd));
+  json.Key("checked");
+  DWORD_PTR check = 0;
+  if (IsButtonClass(hwnd) &&
+      SendMessageTimeoutW(hwnd, BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, kMessageTimeoutMs, &check)) {
+    json.Int(static_cast<int64_t>(check));
+  } else {
+    json.Null();
+  }
+  json.EndObject();
+}
+
+// The button a press of Enter would choose. Wine's message boxes mark it
+// only by the BS_DEFPUSHBUTTON style (their DM_GETDEFID answers IDOK even when
+// "No" is the default), so the style decides and DM_GETDEFID is the fallback.
+long DefaultButtonId(HWND window, const std::wstring& cls) {
+  for (HWND child : Children(window)) {
+    if (IsButtonClass(child) && IsWindowVisible(child) &&
+        (GetWindowLongW(child, GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON)
+      return GetDlgCtrlID(child);
+  }
+  // DM_GETDEFID is a private message number of the dialog class only.
+  DWORD_PTR def = 0;
+  if (cls == L"#32770" &&
+      SendMessageTimeoutW(window, DM_GETDEFID, 0, 0, SMTO_ABORTIFHUNG, kMessageTimeoutMs, &def) &&
+      HIWORD(def) == DC_HASDEFID && FindControlAny(window, LOWORD(def)))
+    return LOWORD(def);
+  return -1;
+}
+
+void DescribeWindow(JsonOut& json, HWND hwnd) {
+  std::wstring cls = ClassName(hwnd);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(hwnd, &pid);
+  LONG exstyle = GetWindowLongW(hwnd, GWL_EXSTYLE);
+  RECT r{};
+  GetWindowRect(hwnd, &r);
+  json.BeginObject();
+  json.Key("hwnd"), json.Int(static_cast<int64_t>(reinterpret_cast<uintptr_t>(hwnd)));
+  json.Key("class"), json.String(cls);
+  json.Key("title"), json.String(TopLevelTitle(hwnd));
+  json.Key("pid"), json.Int(pid);
+  json.Key("style"), json.Int(static_cast<uint32_t>(GetWindowLongW(hwnd, GWL_STYLE)));
+  json.Key("exstyle"), json.Int(static_cast<uint32_t>(exstyle));
+  json.Key("topmost"), json.Bool((exstyle & WS_EX_TOPMOST) != 0);
+  json.Key("rect"), json.BeginArray();
+  json.Int(r.left), json.Int(r.top), json.Int(r.right), json.Int(r.bottom);
+  json.EndArray();
+  json.Key("default_id");
+  long default_id = DefaultButtonId(hwnd, cls);
+  if (default_id >= 0) json.Int(default_id); else json.Null();
+  json.Key("controls"), json.BeginArray();
+  for (HWND child : Children(hwnd)) DescribeControl(json, child);
+  json.EndArray();
+  json.EndObject();
+}
+
+void PrintWindow(HWND hwnd) {
+  JsonOut json;
+  DescribeWindow(json, hwnd);
+  PrintJson(json);
+}
+
+// The control with this id; a visible one wins over a hidden one.
+HWND FindControl(HWND window, long id) {
+  HWND hidden = nullptr;
+  for (HWND child : Children(window)) {
+    if (GetDlgCtrlID(child) != id) continue;
+    if (IsWindowVisible(child)) return child;
+    if (!hidden) hidden = child;
+  }
+  return hidden;
+}
+
+bool IsToggleButton(HWND control) {
+  switch (GetWindowLongW(control, GWL_STYLE) & BS_TYPEMASK) {
+    case BS_CHECKBOX: case BS_AUTOCHECKBOX: case BS_RADIOBUTTON:
+    case BS_3STATE: case BS_AUTO3STATE: case BS_AUTORADIOBUTTON:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// Push buttons: the parent gets the BN_CLICKED notification it would get from
+// a click, posted so that a handler that opens a modal window does not block
+// us. Check boxes and radio buttons: BM_CLICK, so that they change state.
+int Press(HWND window, long id) {
+  HWND control = FindControl(window, id);
+  if (!control) {
+    PrintError("no control with id " + std::to_string(id));
+    return kExitFailed;
+  }
+  if (!IsWindowEnabled(control)) {
+    PrintError("control " + std::to_string(id) + " is disabled");
+    return kExitFailed;
+  }
+  if (IsButtonClass(control) && IsToggleButton(control)) {
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutW(control, BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, kMessageTimeoutMs, &ignored);
+    return kExitOk;
+  }
+  HWND parent = GetParent(control);
+  if (!PostMessageW(parent ? parent : window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                    reinterpret_cast<LPARAM>(control))) {
+    PrintError("posting WM_COMMAND failed");
+    return kExitFailed;
+  }
+  return kExitOk;
+}
+
+int SetText(HWND window, long id, const std::wstring& text) {
+  HWND control = FindControl(window, id);
+  if (!control) {
+    PrintError("no control with id " + std::to_string(id));
+    return kExitFailed;
+  }
+  DWORD_PTR result = 0;
+  if (!SendMessageTimeoutW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()),
+                           SMTO_ABORTIFHUNG, kMessageTimeoutMs, &result) || !result) {
+    PrintError("WM_SETTEXT failed");
+    return kExitFailed;
+  }
+  return kExitOk;
+}
+
+int NoWindow(const Options& o) {
+  PrintError("no window appeared within " + std::to_string(o.timeout_ms) + " ms");
+  return kExitNoWindow;
+}
+
+int WindowCommand(const Options& o) {
+  if (o.command == L"press" && o.button < 0) return Usage("press needs --button");
+  if (o.command == L"settext" && o.id < 0) return Usage("settext needs --id");
+  HWND hwnd = WaitForWindow(o);
+  if (!hwnd) return NoWindow(o);
+  if (o.command == L"settext") {
+    int rc = SetText(hwnd, o.id, o.text);
+    PrintWindow(hwnd);
+    return rc;
+  }
+  PrintWindow(hwnd);
+  if (o.command == L"press") return Press(hwnd, o.button);
+  if (o.command == L"close") return PostMessageW(hwnd, WM_CLOSE, 0, 0) ? kExitOk : kExitFailed;
+  return kExitOk;
+}
+
+int CommandNone(const Options& o) {
+  HWND hwnd = WaitForWindow(o);
+  if (hwnd) {
+    PrintError("a window appeared");
+    JsonOut json;
+    json.BeginObject();
+    json.Key("none"), json.Bool(false);
+    json.Key("window");
+    DescribeWindow(json, hwnd);
+    json.EndObject();
+    PrintJson(json);
+    return kExitFailed;
+  }
+  JsonOut json;
+  json.BeginObject();
+  json.Key("none"), json.Bool(true);
+  json.EndObject();
+  PrintJson(json);
+  return kExitOk;
+}
+
+int CommandList(const Options& o) {
+  JsonOut json;
+  json.BeginObject();
+  json.Key("windows"), json.BeginArray();
+  for (HWND hwnd : MatchingWindows(o)) DescribeWindow(json, hwnd);
+  json.EndArray();
+  json.EndObject();
+  PrintJson(json);
+  return kExitOk;
+}
+
+int CommandAcp() {
+  JsonOut json;
+  json.BeginObject();
+  json.Key("acp"), json.Int(GetACP());
+  json.Key("oemcp"), json.Int(GetOEMCP());
+  json.Key("user_lcid"), json.Int(GetUserDefaultLCID());
+  json.Key("system_lcid"), json.Int(GetSystemDefaultLCID());
+  json.Key("ui_language"), json.Int(GetUserDefaultUILanguage());
+  json.EndObject();
+  PrintJson(json);
+  return kExitOk;
+}
+
+int CommandAttrib(const Options& o) {
+  if (o.positional.size() != 1) return Usage("attrib needs FILE");
+  const std::wstring& path = o.positional[0];
+  if (o.has_set && !SetFileAttributesW(path.c_str(), static_cast<DWORD>(o.set_attributes))) {
+    PrintError("SetFileAttributesW failed, error " + std::to_string(GetLastError()));
+    return kExitFailed;
+  }
+  DWORD attributes = GetFileAttributesW(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    PrintError("GetFileAttributesW failed, error " + std::to_string(GetLastError()));
+    return kExitFailed;
+  }
+  JsonOut json;
+  json.BeginObject();
+  json.Key("attributes"), json.Int(attributes);
+  json.Key("readonly"), json.Bool((attributes & FILE_ATTRIBUTE_READONLY) != 0);
+  json.EndObject();
+  PrintJson(json);
+  return kExitOk;
+}
+
+int CommandDelete(const Options& o) {
+  if (o.positional.size() != 1) return Usage("delete needs FILE");
+  BOOL deleted = DeleteFileW(o.positional[0].c_str());
+  DWORD error = deleted ? 0 : GetLastError();
+  JsonOut json;
+  json.BeginObject();
+  json.Key("deleted"), json.Bool(deleted);
+  json.Key("error"), json.Int(error);
+  json.EndObject();
+  PrintJson(json);
+  return deleted ? kExitOk : kExitFailed;
+}
+
+// Opens FILE sharing only reading, so that nobody may delete or write it,
+// reports that on stdout and keeps it open for MS milliseconds.
+int CommandHold(const Options& o) {
+  long ms = 0;
+  if (o.positional.size() != 2 || !ParseNumber(o.positional[1], &ms)) return Usage("hold needs FILE MS");
+  UniqueHandle file(CreateFileW(o.positional[0].c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.valid()) {
+    PrintError("CreateFileW failed, error " + std::to_string(GetLastError()));
+    return kExitFailed;
+  }
+  JsonOut json;
+  json.BeginObject();
+  json.Key("held"), json.Bool(true);
+  json.EndObject();
+  PrintJson(json);
+  Sleep(static_cast<DWORD>(ms));
+  return kExitOk;
+}
+
+int CommandRun(const Options& o) {
+  if (o.status_file.empty() || o.command_line.empty())
+    return Usage("run needs --status-file F --command-line L");
+  long code = RunProgram(o.command_line, o.status_file);
+  return code == -1 ? kExitFailed : static_cast<int>(code);
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  Options o;
+  std::string error = ParseArgs(argc, argv, &o);
+  if (!error.empty()) return Usage(error);
+  const std::wstring& c = o.command;
+  if (c == L"wait" || c == L"press" || c == L"close" || c == L"settext") return WindowCommand(o);
+  if (c == L"none") return CommandNone(o);
+  if (c == L"list") return CommandList(o);
+  if (c == L"acp") return CommandAcp();
+  if (c == L"attrib") return CommandAttrib(o);
+  if (c == L"delete") return CommandDelete(o);
+  if (c == L"hold") return CommandHold(o);
+  if (c == L"run") return CommandRun(o);
+  return Usage("unknown command " + Narrow(c));
+}
