@@ -33,6 +33,7 @@ Every deviation raises ContainerError naming the offset concerned.
 
 from __future__ import annotations
 
+import datetime
 import os
 import stat
 import struct
@@ -423,14 +424,14 @@ TERMINATOR = bytes(ENTRY_HEAD_SIZE)
 # DOS date-time
 
 
-def dos_time_from_epoch(seconds: float) -> int:
-    """Packed DOS date-time of a Unix time in local time, seconds truncated
-    to an even number; 0 outside 1980..2107."""
-    t = time.localtime(int(seconds))
-    if not 1980 <= t.tm_year <= 2107:
+def dos_time_from_epoch(seconds: float, tz: Optional[datetime.tzinfo] = None) -> int:
+    """Packed DOS date-time of a Unix time in local time (or in the zone tz),
+    seconds truncated to an even number; 0 outside 1980..2107."""
+    t = datetime.datetime.fromtimestamp(int(seconds), tz)
+    if not 1980 <= t.year <= 2107:
         return 0
-    date = ((t.tm_year - 1980) << 9) | (t.tm_mon << 5) | t.tm_mday
-    clock = (t.tm_hour << 11) | (t.tm_min << 5) | (t.tm_sec // 2)
+    date = ((t.year - 1980) << 9) | (t.month << 5) | t.day
+    clock = (t.hour << 11) | (t.minute << 5) | (t.second // 2)
     return (date << 16) | clock
 
 
@@ -477,10 +478,12 @@ def walk_source(source) -> dict:
 
 def compare_with_source(container: Container, source, codepage: str = "cp949",
                         skip: Iterable[str] = (),
-                        attributes_of: Callable = wine_attributes) -> None:
+                        attributes_of: Callable = wine_attributes,
+                        tz: Optional[datetime.tzinfo] = None) -> None:
     """Raises AssertionError listing every difference between the records
-    and the folder: names, kinds of entry, sizes, data, DOS times and
-    attributes. Names in `skip` (relative, backslashes) are left out."""
+    and the folder: names, kinds of entry, sizes, data, DOS times (in local
+    time, or in the zone tz the writer ran in) and attributes. Names in
+    `skip` (relative, backslashes) are left out."""
     expected = {k: v for k, v in walk_source(source).items() if k not in set(skip)}
     problems = []
     seen = set()
@@ -501,7 +504,7 @@ def compare_with_source(container: Container, source, codepage: str = "cp949",
         want_attributes = attributes_of(path)
         if r.attributes != want_attributes:
             problems.append(f"{name}: attributes 0x{r.attributes:x}, source 0x{want_attributes:x}")
-        want_time = dos_time_from_epoch(st.st_mtime)
+        want_time = dos_time_from_epoch(st.st_mtime, tz)
         if r.dos_time != want_time:
             problems.append(f"{name}: DOS time 0x{r.dos_time:08x}, source 0x{want_time:08x}")
         if stat.S_ISDIR(st.st_mode):

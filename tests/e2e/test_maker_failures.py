@@ -1,0 +1,187 @@
+"""Builds that must fail: each shows one error box that names the file
+concerned, ends with exit code 1 and leaves no SFX file behind. Sources the
+format cannot hold are refused before the target is touched; a build that
+fails while writing deletes its partial target, which also means that a
+target it was replacing is gone."""
+
+import os
+import subprocess
+import threading
+import time
+
+import pytest
+
+import sfxreader as sr
+from sample_trees import (EXIT_FAILED, MAKER, box_text, expect_box, finish, maker_args,
+                          maker_error, random_bytes, write_tree)
+
+TOO_LARGE = "파일이 너무 큽니다. 2 GB 이상인 파일은 SFX 파일에 넣을 수 없습니다.\r\n\r\n"
+NOT_REPRESENTABLE = "이 이름은 시스템 코드 페이지로 나타낼 수 없어 SFX 파일에 넣을 수 없습니다.\r\n\r\n"
+CHANGED = "압축하는 동안 파일이 바뀌었습니다. 다시 만들어 주십시오.\r\n\r\n"
+CANNOT_OPEN = "파일을 열 수 없습니다.\r\n\r\n"
+CANNOT_WRITE = "대상 파일에 쓸 수 없습니다.\r\n\r\n"
+CANNOT_CREATE = "대상 파일을 만들 수 없습니다.\r\n\r\n"
+
+
+def failed(wine, source, target, switches=("-c", "-o"), rest=(), codepage=949):
+    box, code = maker_error(wine, source, target, switches, rest, codepage)
+    assert code == EXIT_FAILED, box_text(box)
+    assert box["title"] == "오류"
+    return box_text(box)
+
+
+def with_system_message(text, prefix):
+    """The part after prefix + path + blank line: the system's error text."""
+    assert text.startswith(prefix), text
+    rest = text[len(prefix):]
+    assert rest.strip(), f"no system message in {text!r}"
+    return rest
+
+
+@pytest.mark.parametrize("size", [2**31, 2**32 + 1])
+def test_file_of_2_gib_or_more_is_refused_before_the_target_exists(wine, tmp_path, size):
+    src = write_tree(tmp_path / "src", {"a.txt": b"a", "big": None})
+    big = src / "big" / "huge %s %d %1.bin"  # the name goes into the message as it is
+    with open(big, "wb") as f:  # sparse: takes no disk space
+        f.truncate(size)
+    target = tmp_path / "t.exe"
+    assert failed(wine, src, target) == TOO_LARGE + wine.winpath(big)
+    assert not target.exists()
+
+
+@pytest.mark.parametrize("name,codepage", [
+    ("ภาษาไทย.txt", 949),     # Thai has no place in code page 949
+    ("smile \U0001F600.txt", 949),
+    ("한글.txt", 1252),        # nor Korean in 1252
+    ("café.txt", 949),        # no best-fit "cafe.txt" either
+    ("Ωmega.txt", 1252),
+])
+def test_name_the_code_page_cannot_hold_is_refused(wine, tmp_path, name, codepage):
+    src = write_tree(tmp_path / "src", {"sub": None, "sub/" + name: b"x", "ok.txt": b"ok"})
+    target = tmp_path / "t.exe"
+    text = failed(wine, src, target, codepage=codepage)
+    assert text == NOT_REPRESENTABLE + wine.winpath(src / "sub" / name)
+    assert not target.exists()
+
+
+def test_folder_name_the_code_page_cannot_hold_is_refused(wine, tmp_path):
+    src = write_tree(tmp_path / "src", {"ไทย": None})
+    target = tmp_path / "t.exe"
+    assert failed(wine, src, target) == NOT_REPRESENTABLE + wine.winpath(src / "ไทย")
+    assert not target.exists()
+
+
+def test_locked_source_file_fails_and_removes_the_replaced_target(wine, tmp_path):
+    src = write_tree(tmp_path / "src", {"a.txt": b"alpha", "z": None, "z/locked.dat": b"locked"})
+    locked = src / "z" / "locked.dat"
+    target = tmp_path / "t.exe"
+    target.write_bytes(b"an earlier SFX file")
+    release = tmp_path / "release"
+    holder = wine.start(wine.exe("holdfile.exe"), [locked, release])
+    try:
+        deadline = time.monotonic() + 30
+        while b"held" not in holder.read_stdout():
+            assert holder.poll() is None and time.monotonic() < deadline, holder.read_stdout()
+            time.sleep(0.1)
+        text = failed(wine, src, target)
+    finally:
+        release.write_bytes(b"")
+        assert finish(wine, holder, 30) == 0
+    with_system_message(text, CANNOT_OPEN + wine.winpath(locked) + "\r\n\r\n")
+    # The build had already replaced the target when it failed: the partial
+    # file is deleted, and the earlier file with it.
+    assert not target.exists()
+
+
+def test_target_whose_folder_cannot_be_created(wine, tmp_path):
+    src = write_tree(tmp_path / "src", {"a.txt": b"a"})
+    blocker = tmp_path / "plain file"
+    blocker.write_bytes(b"keep")
+    target = blocker / "sub" / "t.exe"
+    text = failed(wine, src, target)
+    with_system_message(text, CANNOT_CREATE + wine.winpath(target) + "\r\n\r\n")
+    assert blocker.read_bytes() == b"keep"
+
+
+def test_target_that_is_a_folder(wine, tmp_path):
+    src = write_tree(tmp_path / "src", {"a.txt": b"a"})
+    target = tmp_path / "a folder.exe"
+    (target / "inside").mkdir(parents=True)
+    text = failed(wine, src, target)
+    with_system_message(text, CANNOT_CREATE + wine.winpath(target) + "\r\n\r\n")
+    assert (target / "inside").is_dir()
+
+
+@pytest.fixture(params=["1m", "4k"])
+def small_disk(tmp_path, request):
+    """A small file system (tmpfs) for the target; needs root. 1 MiB holds
+    the stub but not the data; 4 KiB not even the stub."""
+    mount_point = tmp_path / "small disk"
+    mount_point.mkdir()
+    done = subprocess.run(["mount", "-t", "tmpfs", "-o", "size=" + request.param, "tmpfs",
+                           str(mount_point)], capture_output=True)
+    if done.returncode != 0:
+        pytest.skip(f"cannot mount a small file system: {done.stderr.decode().strip()}")
+    try:
+        yield mount_point
+    finally:
+        subprocess.run(["umount", str(mount_point)], check=True)
+
+
+def test_full_disk_fails_and_leaves_no_partial_target(wine, tmp_path, small_disk, request):
+    if small_disk.stat().st_dev and request.node.callspec.params["small_disk"] == "4k":
+        # Writing the stub itself fails: that write happens before the
+        # build's clean-up takes charge of the target.
+        request.applymarker(pytest.mark.xfail(
+            strict=True, reason="a target whose stub could not be written is left on disk"))
+    src = write_tree(tmp_path / "src", {"noise.bin": random_bytes(3 << 20, 11)})
+    target = small_disk / "t.exe"
+    text = failed(wine, src, target)
+    with_system_message(text, CANNOT_WRITE + wine.winpath(target) + "\r\n\r\n")
+    assert list(small_disk.iterdir()) == []
+
+
+def change_during_build(wine, tmp_path, change):
+    """Builds a source whose one large file is changed by `change` once the
+    build has written its first chunk; returns the box text."""
+    src = write_tree(tmp_path / "src", {"a.txt": b"a", "moving.bin": random_bytes(60 << 20, 12)})
+    moving = src / "moving.bin"
+    target = tmp_path / "t.exe"
+    stub_size = wine.exe("tarnwick_stub.exe").stat().st_size
+    proc = wine.start(wine.exe(MAKER), maker_args(wine, src, target, ["-c", "-o"]))
+    changed = threading.Event()
+
+    def watch():
+        deadline = time.monotonic() + 120
+        while time.monotonic() < deadline and proc.poll() is None:
+            if target.exists() and target.stat().st_size > stub_size + sr.HEADER_SIZE + (1 << 20):
+                change(moving)
+                changed.set()
+                return
+            time.sleep(0.02)
+
+    watcher = threading.Thread(target=watch)
+    watcher.start()
+    try:
+        box = expect_box(wine, proc, "오류", timeout_ms=120000)
+    finally:
+        watcher.join()
+    assert changed.is_set(), "the build ended before the file could be changed"
+    assert finish(wine, proc) == EXIT_FAILED
+    assert not target.exists()
+    return box_text(box), moving
+
+
+def shrink(path):
+    os.truncate(path, 1 << 20)
+
+
+def grow(path):
+    with open(path, "ab") as f:
+        f.write(b"more")
+
+
+@pytest.mark.parametrize("change", [shrink, grow])
+def test_source_that_changes_while_packed(wine, tmp_path, change):
+    text, moving = change_during_build(wine, tmp_path, change)
+    assert text == CHANGED + wine.winpath(moving)
