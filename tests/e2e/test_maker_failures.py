@@ -129,7 +129,7 @@ def small_disk(tmp_path, request):
 
 
 def test_full_disk_fails_and_leaves_no_partial_target(wine, tmp_path, small_disk, request):
-    if small_disk.stat().st_dev and request.node.callspec.params["small_disk"] == "4k":
+    if request.node.callspec.params["small_disk"] == "4k":
         # Writing the stub itself fails: that write happens before the
         # build's clean-up takes charge of the target.
         request.applymarker(pytest.mark.xfail(
