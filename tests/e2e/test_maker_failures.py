@@ -128,12 +128,7 @@ def small_disk(tmp_path, request):
         subprocess.run(["umount", str(mount_point)], check=True)
 
 
-def test_full_disk_fails_and_leaves_no_partial_target(wine, tmp_path, small_disk, request):
-    if request.node.callspec.params["small_disk"] == "4k":
-        # Writing the stub itself fails: that write happens before the
-        # build's clean-up takes charge of the target.
-        request.applymarker(pytest.mark.xfail(
-            strict=True, reason="a target whose stub could not be written is left on disk"))
+def test_full_disk_fails_and_leaves_no_partial_target(wine, tmp_path, small_disk):
     src = write_tree(tmp_path / "src", {"noise.bin": random_bytes(3 << 20, 11)})
     target = small_disk / "t.exe"
     text = failed(wine, src, target)
@@ -185,3 +180,17 @@ def grow(path):
 def test_source_that_changes_while_packed(wine, tmp_path, change):
     text, moving = change_during_build(wine, tmp_path, change)
     assert text == CHANGED + wine.winpath(moving)
+
+
+def test_folder_that_cannot_be_listed(wine, tmp_path):
+    # A link back to its own folder nests until the system refuses to go
+    # deeper: that folder cannot be listed, and the build must say so
+    # rather than pack a partial tree (or recurse for ever).
+    src = write_tree(tmp_path / "src", {"a.txt": b"a"})
+    (src / "loop").symlink_to(".")
+    target = tmp_path / "t.exe"
+    text = failed(wine, src, target)
+    prefix = "폴더 내용을 읽을 수 없습니다.\r\n\r\n" + wine.winpath(src / "loop" / "loop") + "\\"
+    path_part, _, system = text.rpartition("\r\n\r\n")
+    assert path_part.startswith(prefix) and system.strip(), text
+    assert not target.exists()

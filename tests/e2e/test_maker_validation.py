@@ -38,6 +38,11 @@ def test_missing_source_folder(wine, tmp_path):
     box = expect_box(wine, proc, "오류")
     assert box_text(box).endswith("\\rel\\src\\") and "\r\n\r\n" in box_text(box)
     assert finish(wine, proc) == EXIT_REFUSED
+    # A file is not a source folder.
+    not_a_folder = tmp_path / "file.txt"
+    not_a_folder.write_bytes(b"x")
+    assert refused(wine, not_a_folder, target, []) == \
+        f"소스 폴더가 없습니다.\r\n\r\n{wine.winpath(not_a_folder)}\\"
     # An empty source text names an empty path.
     assert refused(wine, "", target, []) == "소스 폴더가 없습니다.\r\n\r\n"
     assert not target.exists()
