@@ -8,7 +8,7 @@ maker's output and the stub's input can be checked against it:
       0     1  extraction mode      0 extract only, 1 extract and run
       1     1  extraction folder    0 temp .. 5 custom
       2  2048  run parameters       <= 2047 bytes, NUL, zero-filled
-   2050   261  custom folder        <= 260 bytes, NUL, zero-filled, ends in "\\"
+   2050   261  custom folder        <= 260 bytes, NUL, zero-filled
    2311    11  run identifier       10 uppercase hex digits ("00..."), NUL
    2322     1  open folder          0/1
    2323     1  data compressed      0/1
@@ -29,6 +29,10 @@ maker's output and the stub's input can be checked against it:
             checksum u32 = byte sum of the name and every raw byte, mod 2^32.
 
 Every deviation raises ContainerError naming the offset concerned.
+
+    c = read_sfx(path)            # header, records (data inflated), end
+    compare_with_source(c, src)   # names, sizes, data, DOS times, attributes
+    rebuild(c, folder)            # the tree as an extraction would leave it
 """
 
 from __future__ import annotations
