@@ -1,6 +1,7 @@
 // msgbox_probe: shows one message box and ends with its result, so that the
 // automation helper can be tested against a box whose answer is known.
 //   msgbox_probe FLAGS TEXT [TITLE]     FLAGS: MessageBox flags (0x24 = Yes/No)
+//   msgbox_probe cmdline ...            shows its raw command line (title "cmdline")
 //   msgbox_probe crash                  dies of an access violation
 // Exit code: the MessageBoxW result (IDYES = 6, ...), 255 on a usage error.
 #include <windows.h>
@@ -32,6 +33,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     volatile int* nowhere = nullptr;
     *nowhere = 1;  // lets tests see how a crashing program ends
   }
+  if (args.size() >= 2 && std::wcscmp(args[1], L"cmdline") == 0)
+    return MessageBoxW(nullptr, GetCommandLineW(), L"cmdline", MB_OK);
   if (args.size() < 3) return 255;
   wchar_t* end = nullptr;
   UINT flags = static_cast<UINT>(std::wcstoul(args[1], &end, 0));

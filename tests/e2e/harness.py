@@ -41,12 +41,18 @@ AUTO_NO_WINDOW = 1
 AUTO_USAGE = 2
 AUTO_FAILED = 3
 
-# Registry settings of every test prefix: a crashing program must end with
-# its exception code instead of waiting behind Wine's crash dialog.
+# Registry settings of every test prefix:
+# - a crashing program ends with its exception code instead of waiting
+#   behind Wine's crash dialog;
+# - windows are not handed to a window manager: there is none on Xvfb, and
+#   Wine would wait 2 s for one whenever a window is hidden or destroyed.
 PREFIX_REGISTRY = """REGEDIT4
 
 [HKEY_CURRENT_USER\\Software\\Wine\\WineDbg]
 "ShowCrashDialog"=dword:00000000
+
+[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]
+"Managed"="N"
 """
 
 
@@ -193,18 +199,19 @@ class WineSession:
         if self._server is not None:
             subprocess.run([str(WINESERVER), "-k"], env=self._base_env(),
                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=30)
-            self._end(self._server)
+            self._end(self._server, grace=10)  # -k ends it
             self._server = None
         if self._xvfb is not None:
-            self._end(self._xvfb)
+            self._end(self._xvfb, grace=0)
             self._xvfb = None
         if self.home and os.environ.get("TW_KEEP_WINE") != "1":
             shutil.rmtree(self.home, ignore_errors=True)
 
     @staticmethod
-    def _end(proc: subprocess.Popen) -> None:
+    def _end(proc: subprocess.Popen, grace: float) -> None:
+        """Waits `grace` seconds for the process to end, then terminates it."""
         try:
-            proc.wait(timeout=10)
+            proc.wait(timeout=grace)
             return
         except subprocess.TimeoutExpired:
             pass
