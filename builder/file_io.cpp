@@ -101,8 +101,15 @@ void write_new_file(const std::wstring& path, const unsigned char* data, size_t 
   FileHandle f(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                            FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!f.valid()) throw BuildError(kMsgCreateFailed, path, GetLastError());
-  write_all(f.get(), data, size, path);
-  if (!CloseHandle(f.release())) throw BuildError(kMsgWriteFailed, path, GetLastError());
+  try {
+    write_all(f.get(), data, size, path);
+    if (!CloseHandle(f.release())) throw BuildError(kMsgWriteFailed, path, GetLastError());
+  } catch (const BuildError&) {
+    // The file is ours from CreateFileW on: a half-written one is removed.
+    f.close();
+    DeleteFileW(path.c_str());
+    throw;
+  }
 }
 
 }  // namespace tw
