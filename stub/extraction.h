@@ -1,0 +1,12 @@
+#pragma once
+// The measuring pass and the extraction pass over the entry records.
+#include <windows.h>
+
+// Walks the records once without reading data: checks names and lengths
+// and sums the sizes into g_stub.total. Code 13 for damaged or empty data.
+DWORD measure_container();
+
+// Recreates every folder and file under g_stub.folder (the helper record
+// under the temporary folder), verifying each checksum. Returns 0 or the
+// code for the finish routine.
+DWORD extract_container();
