@@ -25,6 +25,17 @@ size_t root_length(const wchar_t* p, size_t n) {
   return 0;
 }
 
+// A program that just ended may still hold its folder or file for a moment
+// (its current-folder handle, a virus scanner): sharing violations are
+// tried again for up to about two seconds.
+template <class Fn>
+void retry_while_shared(Fn remove, const wchar_t* path) {
+  for (int i = 0; i < 40; ++i) {
+    if (remove(path) || GetLastError() != ERROR_SHARING_VIOLATION) return;
+    Sleep(50);
+  }
+}
+
 }  // namespace
 
 void create_folder_tree(const wchar_t* path, PathList* created) {
@@ -46,7 +57,7 @@ void create_folder_tree(const wchar_t* path, PathList* created) {
 void remove_file(const wchar_t* path, RemoveMode mode) {
   SetFileAttributesW(path, FILE_ATTRIBUTE_NORMAL);
   if (mode == kRemoveNow) {
-    DeleteFileW(path);
+    retry_while_shared(DeleteFileW, path);
   } else {
     MoveFileExW(path, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
   }
@@ -82,7 +93,7 @@ void remove_folder_tree(const wchar_t* path, RemoveMode mode) {
   }
   SetFileAttributesW(path, FILE_ATTRIBUTE_NORMAL);
   if (mode == kRemoveNow) {
-    RemoveDirectoryW(path);
+    retry_while_shared(RemoveDirectoryW, path);
   } else {
     MoveFileExW(path, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
   }
