@@ -66,11 +66,17 @@ const wchar_t* working_folder(wchar_t* buf) {
 [[noreturn]] void open_folder() {
   const ShellApi* shell = shell_api();
   if (g_stub.header.open_folder && shell) {
+    // Without the trailing backslash (kept for a drive root): a shell that
+    // quotes the path would otherwise read "\"" as an escaped quote.
+    static wchar_t folder[kPathCap];
+    wcopy(folder, kPathCap, g_stub.folder);
+    size_t n = wlen(folder);
+    if (n > 3 && folder[n - 1] == L'\\') folder[n - 1] = 0;
     SHELLEXECUTEINFOW sei = {};
     sei.cbSize = sizeof sei;
     sei.fMask = SEE_MASK_FLAG_NO_UI;
     sei.lpVerb = L"explore";
-    sei.lpFile = g_stub.folder;
+    sei.lpFile = folder;
     sei.nShow = SW_SHOWNORMAL;
     shell->ShellExecuteExW(&sei);
   }

@@ -112,3 +112,19 @@ def test_one_instance_per_run_identifier(wine, stub, tmp_path):
                      sc.into(wine, tmp_path / "again_out", run_id=b"0012345678", one_instance=1),
                      [sc.Entry(b"a.txt", b"a")])
     assert wine.run(again, timeout=30).returncode == 0
+
+
+@pytest.mark.parametrize("open_folder", [1, 0])
+def test_folder_opened_after_extraction(wine, stub, tmp_path, open_folder):
+    name = "opened" + os.urandom(3).hex()
+    out = tmp_path / name
+    sfx = sc.write(tmp_path / "setup.exe", stub, sc.into(wine, out, open_folder=open_folder),
+                   [sc.Entry(b"x.txt", b"x")])
+    assert wine.run(sfx).returncode == 0
+    if open_folder:
+        window = wine.auto("close", "--class", "ExplorerWClass", "--title", name)
+        assert window["title"] == name
+    else:
+        seen = wine.auto("none", "--class", "ExplorerWClass", "--title", name, "--timeout", "3000")
+        assert seen.get("none", True), seen
+    assert sc.tree(out) == {"x.txt": b"x"}
