@@ -16,7 +16,7 @@ tw_start_wine
 
 if [ $# -gt 0 ]; then
   set +e
-  "$TW_WINE" "$TW_BIN/tarnwick.exe" "$@"
+  tw_wine "$TW_BIN/tarnwick.exe" "$@"
   rc=$?
   echo "tarnwick.exe ended with exit code $rc"
   exit $rc
@@ -31,11 +31,11 @@ mkdir -p "$work/out"
 cp -r "$here/sample/app" "$source_dir"
 # What git cannot hold: an empty folder and a hidden file.
 mkdir -p "$source_dir/data/cache"
-"$TW_WINE" cmd /c attrib +h "$(tw_winpath "$source_dir/data/settings.ini")" >/dev/null
+tw_wine cmd /c attrib +h "$(tw_winpath "$source_dir/data/settings.ini")" >/dev/null
 
 echo "Packing $source_dir"
 set +e
-"$TW_WINE" "$TW_BIN/tarnwick.exe" -h -c -o -s -fm \
+tw_wine "$TW_BIN/tarnwick.exe" -h -c -o -s -fm \
   "$(tw_winpath "$source_dir")" "$(tw_winpath "$target")" "$(tw_winpath "$extracted")"
 rc=$?
 set -e
@@ -47,7 +47,7 @@ echo "SFX file: $target ($(stat -c %s "$target") bytes)"
 
 echo "Running it silently; it extracts into $extracted"
 set +e
-"$TW_WINE" "$target" >"$work/sfx-output.txt" 2>&1
+tw_wine "$target" >"$work/sfx-output.txt" 2>&1
 rc=$?
 set -e
 echo "The SFX file ended with exit code $rc"
@@ -56,6 +56,11 @@ echo "The SFX file ended with exit code $rc"
 if diff -r "$source_dir" "$extracted" >/dev/null; then
   echo "The extracted files equal the sample:"
   (cd "$extracted" && find . -mindepth 1 | sort | sed 's/^/  /')
+  attrs=$(tw_wine cmd /c attrib "$(tw_winpath "$extracted/data/settings.ini")" | tr -d '\r')
+  case ${attrs%%Z:*} in
+    *H*) echo "data/settings.ini is hidden, as in the sample" ;;
+    *) echo "data/settings.ini lost its hidden attribute: $attrs" >&2; exit 1 ;;
+  esac
 else
   echo "The extracted files differ from the sample:" >&2
   diff -r "$source_dir" "$extracted" >&2 || true

@@ -20,9 +20,12 @@ if [ "$TW_ARCH" = win32 ]; then TW_WINE=/usr/lib/wine/wine; else TW_WINE=/usr/li
 TW_BIN=$tw_root/$TW_ARCH/bin
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES="mscoree,mshtml="
-# The tool's users run Windows with code page 949.
 export LOCPATH=${TW_LOCALE_DIR:-$tw_root/locale}
-export LANG=ko_KR.UTF-8 LC_ALL=ko_KR.UTF-8
+
+# Runs a Windows program the way the tool's users do: with code page 949.
+tw_wine() {
+  LANG=ko_KR.UTF-8 LC_ALL=ko_KR.UTF-8 "$TW_WINE" "$@"
+}
 
 tw_xvfb_pid=
 # Starts a private X display unless one is given.
@@ -45,9 +48,10 @@ tw_start_wine() {
   export WINEPREFIX=${WINEPREFIX:-$tw_root/wineprefix-$TW_ARCH}
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     echo "Creating the Wine prefix $WINEPREFIX (once)..."
-    "$TW_WINE" wineboot -i >/dev/null 2>&1
+    tw_wine wineboot -i >/dev/null 2>&1
   fi
-  /usr/lib/wine/wineserver -p
+  # Fails harmlessly when the server of the boot above still runs.
+  /usr/lib/wine/wineserver -p 2>/dev/null || true
 }
 
 tw_stop() {
