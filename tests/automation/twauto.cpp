@@ -10,6 +10,7 @@
 //   twauto attrib  FILE [--set N]                      read (and set) attributes
 //   twauto delete  FILE                                plain DeleteFileW
 //   twauto hold    FILE MS                             keep FILE open (no delete sharing)
+//   twauto kill    PID...                              end these Windows processes
 //   twauto run     --status-file F --command-line L   run L (program first),
 //                  record its Windows process id and full 32-bit exit code in F
 // filters: --class C, --title T (both exact), --pid P (Windows process id),
@@ -34,7 +35,7 @@ constexpr int kExitOk = 0;
 constexpr int kExitNoWindow = 1;
 constexpr int kExitUsage = 2;
 constexpr int kExitFailed = 3;
-constexpr UINT kMessageTimeoutMs = 2000;
+constexpr UINT kMessageTimeoutMs = 1000;
 
 struct Options {
   std::wstring command;
@@ -64,7 +65,7 @@ int Usage(const std::string& why) {
   PrintError(why);
   PrintError("usage: twauto wait|press|close|settext|none|list [--class C] [--title T] [--pid P] "
              "[--index N] [--timeout MS] [--button B] [--id N --text T] | acp | attrib FILE [--set N] "
-             "| delete FILE | hold FILE MS | run --status-file F --command-line L");
+             "| delete FILE | hold FILE MS | kill PID... | run --status-file F --command-line L");
   return kExitUsage;
 }
 
@@ -141,6 +142,28 @@ std::string ParseArgs(int argc, wchar_t** argv, Options* o) {
   return {};
 }
 
+std::vector<DWORD> g_silent_threads;  // threads that did not answer a message
+
+// Sends a message to a window of any process and waits at most a second. A
+// thread that did not answer once is not asked again: a hung program would
+// otherwise cost a second for every control and every question.
+bool Ask(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam, DWORD_PTR* result) {
+  DWORD thread = GetWindowThreadProcessId(hwnd, nullptr);
+  for (DWORD silent : g_silent_threads)
+    if (silent == thread) return false;
+  if (SendMessageTimeoutW(hwnd, message, wparam, lparam, SMTO_ABORTIFHUNG, kMessageTimeoutMs, result))
+    return true;
+  if (GetLastError() == ERROR_TIMEOUT) g_silent_threads.push_back(thread);
+  return false;
+}
+
+bool Answers(HWND hwnd) {
+  DWORD thread = GetWindowThreadProcessId(hwnd, nullptr);
+  for (DWORD silent : g_silent_threads)
+    if (silent == thread) return false;
+  return true;
+}
+
 std::wstring ClassName(HWND hwnd) {
   wchar_t buf[256];
   int n = GetClassNameW(hwnd, buf, 256);
@@ -151,21 +174,20 @@ std::wstring ClassName(HWND hwnd) {
 // processes); a hung window yields an empty text instead of blocking.
 std::wstring ControlText(HWND hwnd) {
   DWORD_PTR length = 0;
-  if (!SendMessageTimeoutW(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kMessageTimeoutMs, &length))
-    return {};
+  if (!Ask(hwnd, WM_GETTEXTLENGTH, 0, 0, &length)) return {};
   std::wstring buf(length + 1, L'\0');
   DWORD_PTR got = 0;
-  if (!SendMessageTimeoutW(hwnd, WM_GETTEXT, length + 1, reinterpret_cast<LPARAM>(buf.data()),
-                           SMTO_ABORTIFHUNG, kMessageTimeoutMs, &got))
-    return {};
+  if (!Ask(hwnd, WM_GETTEXT, length + 1, reinterpret_cast<LPARAM>(buf.data()), &got)) return {};
   buf.resize(got < length ? got : length);
   return buf;
 }
 
+// The title as the window manager keeps it: InternalGetWindowText sends no
+// message, so a program that is busy on its window's thread cannot block us
+// (GetWindowTextLengthW would send WM_GETTEXTLENGTH and wait).
 std::wstring TopLevelTitle(HWND hwnd) {
-  int length = GetWindowTextLengthW(hwnd);
-  std::wstring buf(length + 1, L'\0');
-  int got = GetWindowTextW(hwnd, buf.data(), length + 1);
+  std::wstring buf(4096, L'\0');
+  int got = InternalGetWindowText(hwnd, buf.data(), static_cast<int>(buf.size()));
   buf.resize(got > 0 ? got : 0);
   return buf;
 }
@@ -237,8 +259,7 @@ void DescribeControl(JsonOut& json, HWND hwnd) {
   json.Key("visible"), json.Bool(IsWindowVisible(hwnd));
   json.Key("checked");
   DWORD_PTR check = 0;
-  if (IsButtonClass(hwnd) &&
-      SendMessageTimeoutW(hwnd, BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, kMessageTimeoutMs, &check)) {
+  if (IsButtonClass(hwnd) && Ask(hwnd, BM_GETCHECK, 0, 0, &check)) {
     json.Int(static_cast<int64_t>(check));
   } else {
     json.Null();
@@ -257,8 +278,7 @@ long DefaultButtonId(HWND window, const std::wstring& cls) {
   }
   // DM_GETDEFID is a private message number of the dialog class only.
   DWORD_PTR def = 0;
-  if (cls == L"#32770" &&
-      SendMessageTimeoutW(window, DM_GETDEFID, 0, 0, SMTO_ABORTIFHUNG, kMessageTimeoutMs, &def) &&
+  if (cls == L"#32770" && Ask(window, DM_GETDEFID, 0, 0, &def) &&
       HIWORD(def) == DC_HASDEFID && FindControlAny(window, LOWORD(def)))
     return LOWORD(def);
   return -1;
@@ -288,6 +308,8 @@ void DescribeWindow(JsonOut& json, HWND hwnd) {
   json.Key("controls"), json.BeginArray();
   for (HWND child : Children(hwnd)) DescribeControl(json, child);
   json.EndArray();
+  // false: the program did not answer within a second; texts may be missing.
+  json.Key("responding"), json.Bool(Answers(hwnd));
   json.EndObject();
 }
 
@@ -333,7 +355,7 @@ int Press(HWND window, long id) {
   }
   if (IsButtonClass(control) && IsToggleButton(control)) {
     DWORD_PTR ignored = 0;
-    SendMessageTimeoutW(control, BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, kMessageTimeoutMs, &ignored);
+    Ask(control, BM_CLICK, 0, 0, &ignored);
     return kExitOk;
   }
   HWND parent = GetParent(control);
@@ -352,8 +374,7 @@ int SetText(HWND window, long id, const std::wstring& text) {
     return kExitFailed;
   }
   DWORD_PTR result = 0;
-  if (!SendMessageTimeoutW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()),
-                           SMTO_ABORTIFHUNG, kMessageTimeoutMs, &result) || !result) {
+  if (!Ask(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), &result) || !result) {
     PrintError("WM_SETTEXT failed");
     return kExitFailed;
   }
@@ -480,6 +501,22 @@ int CommandHold(const Options& o) {
   return kExitOk;
 }
 
+int CommandKill(const Options& o) {
+  if (o.positional.empty()) return Usage("kill needs PID...");
+  int rc = kExitOk;
+  for (const std::wstring& text : o.positional) {
+    long pid = 0;
+    if (!ParseNumber(text, &pid)) return Usage("bad PID " + Narrow(text));
+    UniqueHandle process(OpenProcess(PROCESS_TERMINATE, FALSE, static_cast<DWORD>(pid)));
+    if (!process.valid() || !TerminateProcess(process.get(), 1)) {
+      PrintError("cannot end process " + std::to_string(pid) + ", error " +
+                 std::to_string(GetLastError()));
+      rc = kExitFailed;
+    }
+  }
+  return rc;
+}
+
 int CommandRun(const Options& o) {
   if (o.status_file.empty() || o.command_line.empty())
     return Usage("run needs --status-file F --command-line L");
@@ -502,5 +539,6 @@ int wmain(int argc, wchar_t** argv) {
   if (c == L"delete") return CommandDelete(o);
   if (c == L"hold") return CommandHold(o);
   if (c == L"run") return CommandRun(o);
+  if (c == L"kill") return CommandKill(o);
   return Usage("unknown command " + Narrow(c));
 }

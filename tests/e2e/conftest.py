@@ -1,5 +1,7 @@
 """Session fixture for the Wine tests: see harness.py."""
 
+import warnings
+
 import pytest
 
 import harness
@@ -19,3 +21,14 @@ def wine():
         yield session
     finally:
         session.close()
+
+
+@pytest.fixture(autouse=True)
+def _wine_cleanup(request):
+    """After each Wine test: end its leftovers so that the next test does not
+    find (and press) a stranger's window, and warn about them."""
+    yield
+    if "wine" not in request.fixturenames:
+        return
+    for item in request.getfixturevalue("wine").cleanup():
+        warnings.warn(f"{request.node.nodeid}: {item}", stacklevel=1)

@@ -318,6 +318,28 @@ class WineSession:
                     entry.unlink()
                     entry.mkdir()
 
+    def cleanup(self) -> list[str]:
+        """Ends what a test left behind: its programs still running (twauto's
+        job takes the program with it) and every process that still shows a
+        window in the prefix. Returns a description of each, for a warning."""
+        left = []
+        for proc in self._started:
+            if proc.poll() is None:
+                left.append(f"program still running: {proc.args[-1]}")
+                proc.kill()
+                proc.wait()
+        self._started = []
+        windows = self.auto("list")["windows"]
+        for window in windows:
+            left.append(f"window left open: {window['class']} {window['title']!r}")
+        pids = sorted({str(window["pid"]) for window in windows})
+        if pids:
+            try:
+                self.auto("kill", *pids)
+            except AutoError:
+                pass  # ended by itself meanwhile
+        return left
+
     # ------------------------------------------------------------- paths
 
     @property
@@ -438,11 +460,23 @@ class WineSession:
         """Runs twauto.exe; returns its JSON. NoWindow when no window appeared,
         AutoError for its other failures. "none" returns {"none": bool, ...}."""
         argv = [str(self.wine), str(self.exe("twauto.exe")), *(self._arg(a) for a in args)]
+        n = next(self._counter)
+        out_path, err_path = self.home / f"auto{n}.out", self.home / f"auto{n}.err"
+        # Files, not pipes: a Wine process that twauto happens to start (the
+        # desktop process, explorer.exe) would inherit a pipe and keep it open.
+        with open(out_path, "wb") as out, open(err_path, "wb") as err:
+            proc = subprocess.Popen(argv, env=self.env(codepage), stdin=subprocess.DEVNULL,
+                                    stdout=out, stderr=err)
         try:
-            done = subprocess.run(argv, env=self.env(codepage), stdin=subprocess.DEVNULL,
-                                  capture_output=True, timeout=timeout)
+            proc.wait(timeout=timeout)
         except subprocess.TimeoutExpired as e:
+            proc.kill()
+            proc.wait()
             raise HarnessError(f"twauto {' '.join(map(str, args))} took over {timeout} s") from e
+        done = subprocess.CompletedProcess(argv, proc.returncode, out_path.read_bytes(),
+                                           err_path.read_bytes())
+        out_path.unlink()
+        err_path.unlink()
         stderr = done.stderr.decode("utf-8", "replace").strip()
         result = json.loads(done.stdout) if done.stdout.strip() else None
         if done.returncode == 0:
