@@ -1,4 +1,5 @@
-// argdump: a program for the SFX stub's run-mode tests. Writes what it was
+// argdump: a program for the SFX stub's run-mode tests (GUI subsystem, so
+// that no console window comes and goes with it). Writes what it was
 // started with and exits with a chosen code:
 //   output file  %ARGDUMP_OUT%, else "argdump.out" beside the program
 //   content      UTF-8 fields, each ended by a NUL byte: the raw command

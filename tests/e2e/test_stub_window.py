@@ -2,6 +2,7 @@
 by it, titled in the system's language), the one-instance check, and
 nothing at all in silent mode."""
 import os
+import time
 
 import pytest
 
@@ -27,7 +28,8 @@ def asking(stub, path, run_id=b"0000ABCDEF", **kw):
 def test_progress_window_and_browse_dialog(wine, stub, tmp_path, codepage, title):
     sfx = asking(stub, tmp_path / "setup.exe", silent=0)
     proc = wine.start(sfx, codepage=codepage)
-    dialog = wine.auto("wait", "--class", "#32770", codepage=codepage)
+    # After the prefix's desktop has gone idle, the first dialog takes a while.
+    dialog = wine.auto("wait", "--class", "#32770", "--timeout", "40000", codepage=codepage, timeout=60)
     assert any(c["text"] == title for c in dialog["controls"] if c["class"] == "Static")
     window = wine.auto("wait", "--class", "tarnwickwindowclass", codepage=codepage)
     assert window["pid"] == dialog["pid"] == proc.windows_pid()
@@ -122,8 +124,13 @@ def test_folder_opened_after_extraction(wine, stub, tmp_path, open_folder):
                    [sc.Entry(b"x.txt", b"x")])
     assert wine.run(sfx).returncode == 0
     if open_folder:
-        window = wine.auto("close", "--class", "ExplorerWClass", "--title", name)
+        window = wine.auto("close", "--class", "ExplorerWClass", "--title", name, "--timeout", "40000",
+                           timeout=60)
         assert window["title"] == name
+        for _ in range(50):  # let it go before the next test looks round
+            if not wine.auto("list", "--class", "ExplorerWClass", "--title", name)["windows"]:
+                break
+            time.sleep(0.2)
     else:
         seen = wine.auto("none", "--class", "ExplorerWClass", "--title", name, "--timeout", "3000")
         assert seen.get("none", True), seen
