@@ -140,16 +140,17 @@ def run_maker(wine, source, target, switches=("-c", "-o"), rest=(), codepage: in
 def expect_box(wine, proc, title: str, button: str = "ok", timeout_ms: int = 30000) -> dict:
     """Waits for the maker's message box with this title, presses the button
     and returns the box as twauto saw it. Gives up early when the maker has
-    ended without showing it."""
+    ended without showing it. The box is first looked for with one-shot
+    listings: a twauto that is already polling while the box is being
+    created has been seen to hang."""
     pid = str(proc.windows_pid())
+    filters = ("--class", BOX_CLASS, "--title", title, "--pid", pid)
     deadline = time.monotonic() + timeout_ms / 1000
-    while True:
-        try:
-            return wine.auto("press", "--class", BOX_CLASS, "--title", title, "--pid", pid,
-                             "--timeout", "3000", "--button", button, timeout=40)
-        except NoWindow:
-            if proc.poll() is not None or time.monotonic() > deadline:
-                raise
+    while not wine.auto("list", *filters)["windows"]:
+        if proc.poll() is not None or time.monotonic() > deadline:
+            raise NoWindow(f"no {title!r} box from the maker")
+        time.sleep(0.2)
+    return wine.auto("press", *filters, "--timeout", "2000", "--button", button)
 
 
 def maker_error(wine, source, target, switches=("-c", "-o"), rest=(), codepage: int = 949,
