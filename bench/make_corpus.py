@@ -13,7 +13,6 @@ the same seed gives the same bytes.
 
 import argparse
 import gzip
-import os
 import random
 from pathlib import Path
 
