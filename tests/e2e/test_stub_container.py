@@ -178,3 +178,12 @@ def test_stored_data_without_compression(wine, stub, tmp_path):
     bad = sc.write(tmp_path / "b.exe", stub, sc.into(wine, out2, compressed=0), entries)
     assert run(wine, bad) == 23
     assert sc.tree(out2) == {}
+
+
+@pytest.mark.parametrize("run_id", [b"..\\..\\xyz", b"00AB:CDEF", b"00 12/34"])
+def test_run_identifier_that_is_not_plain_is_damage(wine, stub, tmp_path, run_id):
+    # It names the mutex and the temporary "~sfx" folder: a path in it could
+    # send the files anywhere.
+    options = sc.Options(extraction_folder=sc.FOLDER_TEMP, run_id=run_id, one_instance=1)
+    sfx = sc.write(tmp_path / "a.exe", stub, options, [sc.Entry(b"x.txt", b"x")])
+    assert run(wine, sfx) == 13

@@ -100,3 +100,17 @@ def test_self_destruct_through_the_maker(wine, tmp_path):
     assert done.returncode == 0
     assert wait_gone(target)
     assert not out.exists()
+
+
+def test_helper_left_from_an_earlier_run_is_replaced_without_asking(wine, stub, tmp_path):
+    helper = temp_folder(wine) / "xsfxdel~.exe"
+    helper.write_bytes(b"stale")
+    out = tmp_path / "out"
+    options = sc.into(wine, out, self_delete=1, overwrite_mode=0)  # ask about existing files
+    sfx = sc.write(tmp_path / "setup.exe", stub, options, [helper_entry(wine), sc.Entry(b"a.txt", b"a")])
+    proc = wine.start(sfx)
+    seen = wine.auto("none", "--class", "#32770", "--timeout", "2500")
+    assert seen.get("none", True), seen
+    assert wine.wait(proc, 30) == 0
+    assert wait_gone(sfx)
+    assert helper.read_bytes() == wine.exe("tarnwick_selfdelete.exe").read_bytes()
