@@ -10,52 +10,9 @@
 # file it made. TW_BUILD_ROOT as for scripts/build.sh; the win64 build is run
 # (this host's Wine runs 64-bit programs; the i686 build when TW_TEST_ARCH=win32).
 set -euo pipefail
-here=$(cd "$(dirname "$0")/.." && pwd)
-root=${TW_BUILD_ROOT:-$here/build}
-arch=${TW_TEST_ARCH:-win64}
-maker=$root/$arch/bin/tarnwick.exe
-if [ "$arch" = win32 ]; then wine=/usr/lib/wine/wine; else wine=/usr/lib/wine/wine64; fi
+source "$(dirname "$0")/bench_lib.sh"
 scale=${BENCH_SCALE:-1}
 single_mb=${BENCH_SINGLE_MB:-1024}
-[ -f "$maker" ] || { echo "no $maker: run scripts/build.sh $arch" >&2; exit 2; }
-
-work=$(mktemp -d /tmp/tw-bench.XXXXXX)
-xvfb_pid=
-server_pid=
-cleanup() {
-  if [ -n "$server_pid" ]; then
-    WINEPREFIX=$work/prefix /usr/lib/wine/wineserver -k >/dev/null 2>&1 || true
-    wait "$server_pid" 2>/dev/null || true
-  fi
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
-trap 'exit 130' INT TERM
-
-export WINEPREFIX=$work/prefix WINEARCH=win64 WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
-# Wine runs with the Korean locale (ANSI code page 949), as the tool's users do.
-locales=${TW_LOCALE_DIR:-$here/build/locale}
-[ -f "$locales/ko_KR.UTF-8/LC_CTYPE" ] || { mkdir -p "$locales"; localedef -i ko_KR -f UTF-8 "$locales/ko_KR.UTF-8"; }
-wine_env=(env LOCPATH="$locales" LANG=ko_KR.UTF-8 LC_ALL=ko_KR.UTF-8)
-
-# Private display: Xvfb picks a free number and reports it through a fifo.
-fifo=$work/display
-mkfifo "$fifo"
-Xvfb -displayfd 4 -screen 0 1024x768x24 -nolisten tcp 4>"$fifo" >/dev/null 2>&1 &
-xvfb_pid=$!
-read -r display_number < "$fifo"
-export DISPLAY=:$display_number
-
-/usr/lib/wine/wineserver -f -p >/dev/null 2>&1 &
-server_pid=$!
-"${wine_env[@]}" "$wine" wineboot -i >"$work/wineboot.log" 2>&1 </dev/null
-
-now() { date +%s.%N; }
-mb() { awk -v b="$1" 'BEGIN { printf "%.1f", b / 1048576 }'; }
-rate() { awk -v b="$1" -v s="$2" 'BEGIN { printf "%.1f", b / 1048576 / s }'; }
-ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.3f", a / b }'; }
 
 # Runs the maker headless; prints "seconds peak_kB" (peak: VmHWM of the
 # process running tarnwick.exe, sampled until it ends).
@@ -75,8 +32,6 @@ build() {  # source target
   [ "$code" -eq 0 ] || { echo "the maker failed with exit code $code" >&2; return 1; }
   echo "$(awk -v a="$start" -v b="$end" 'BEGIN { print b - a }') $peak"
 }
-
-winpath() { local p; p=$(realpath -m "$1"); printf 'Z:%s' "${p//\//\\}"; }
 
 # The same bytes for gzip and pigz: every file of the folder, concatenated.
 stream() { find "$1" -type f -print0 | sort -z | xargs -0 cat; }
