@@ -63,7 +63,7 @@ void start_helper() {
   if (!tw::append_quoted_arg(g_message, sizeof g_message / sizeof g_message[0], &pos, g_stub.own_path)) return;
   SHELLEXECUTEINFOW sei = {};
   sei.cbSize = sizeof sei;
-  sei.fMask = SEE_MASK_FLAG_NO_UI;
+  sei.fMask = SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC;  // the stub ends right after
   sei.lpVerb = L"open";
   sei.lpFile = g_stub.helper_path;
   sei.lpParameters = g_message;

@@ -74,7 +74,7 @@ const wchar_t* working_folder(wchar_t* buf) {
     if (n > 3 && folder[n - 1] == L'\\') folder[n - 1] = 0;
     SHELLEXECUTEINFOW sei = {};
     sei.cbSize = sizeof sei;
-    sei.fMask = SEE_MASK_FLAG_NO_UI;
+    sei.fMask = SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC;  // the stub ends right after
     sei.lpVerb = L"explore";
     sei.lpFile = folder;
     sei.nShow = SW_SHOWNORMAL;
