@@ -11,6 +11,7 @@
 //   twauto delete  FILE                                plain DeleteFileW
 //   twauto hold    FILE MS                             keep FILE open (no delete sharing)
 //   twauto kill    PID...                              end these Windows processes
+//   twauto idle                                        use the desktop until killed
 //   twauto run     --status-file F --command-line L   run L (program first),
 //                  record its Windows process id and full 32-bit exit code in F
 // filters: --class C, --title T (both exact), --pid P (Windows process id),
@@ -65,7 +66,7 @@ int Usage(const std::string& why) {
   PrintError(why);
   PrintError("usage: twauto wait|press|close|settext|none|list [--class C] [--title T] [--pid P] "
              "[--index N] [--timeout MS] [--button B] [--id N --text T] | acp | attrib FILE [--set N] "
-             "| delete FILE | hold FILE MS | kill PID... | run --status-file F --command-line L");
+             "| delete FILE | hold FILE MS | kill PID... | idle | run --status-file F --command-line L");
   return kExitUsage;
 }
 
@@ -517,6 +518,18 @@ int CommandKill(const Options& o) {
   return rc;
 }
 
+// Wine closes the desktop (ends explorer.exe) 3 s after its last user has
+// gone; a program that starts in that moment waits 10 s for a new one. A test
+// session keeps this running so that the desktop stays.
+int CommandIdle() {
+  if (!GetDesktopWindow()) return kExitFailed;
+  HWND window = CreateWindowExW(0, L"STATIC", L"twauto idle", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                nullptr, nullptr);
+  MSG msg;
+  while (window && GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchMessageW(&msg);
+  return kExitOk;
+}
+
 int CommandRun(const Options& o) {
   if (o.status_file.empty() || o.command_line.empty())
     return Usage("run needs --status-file F --command-line L");
@@ -540,5 +553,6 @@ int wmain(int argc, wchar_t** argv) {
   if (c == L"hold") return CommandHold(o);
   if (c == L"run") return CommandRun(o);
   if (c == L"kill") return CommandKill(o);
+  if (c == L"idle") return CommandIdle();
   return Usage("unknown command " + Narrow(c));
 }

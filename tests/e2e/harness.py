@@ -166,6 +166,7 @@ class WineSession:
         self.display: str | None = None
         self._xvfb: subprocess.Popen | None = None
         self._server: subprocess.Popen | None = None
+        self._desktop_user: subprocess.Popen | None = None
         self._counter = itertools.count()
         self._started: list[subprocess.Popen] = []
 
@@ -186,6 +187,7 @@ class WineSession:
             self._start_xvfb()
             self._start_wineserver()
             self._create_prefix()
+            self._keep_desktop()
         except BaseException:
             self.close()
             raise
@@ -196,6 +198,10 @@ class WineSession:
             if proc.poll() is None:
                 proc.kill()
                 proc.wait()
+        if self._desktop_user is not None:
+            self._desktop_user.kill()
+            self._desktop_user.wait()
+            self._desktop_user = None
         if self._server is not None:
             subprocess.run([str(WINESERVER), "-k"], env=self._base_env(),
                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=30)
@@ -308,6 +314,14 @@ class WineSession:
         reg.write_text(PREFIX_REGISTRY)
         self._wine_tool("regedit", "/S", self.winpath(reg), timeout=120)
         self._detach_profile_folders()
+
+    def _keep_desktop(self) -> None:
+        # Wine closes the desktop 3 s after its last user ends, and a program
+        # starting in that moment waits 10 s for a new one: "twauto idle"
+        # keeps using it for the whole session.
+        self._desktop_user = subprocess.Popen(
+            [str(self.wine), str(self.exe("twauto.exe")), "idle"], env=self._base_env(),
+            stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
     def _detach_profile_folders(self) -> None:
         # Wine links Desktop, Documents, ... to the Unix home folder; tests
