@@ -508,12 +508,14 @@ int CommandKill(const Options& o) {
   for (const std::wstring& text : o.positional) {
     long pid = 0;
     if (!ParseNumber(text, &pid)) return Usage("bad PID " + Narrow(text));
-    UniqueHandle process(OpenProcess(PROCESS_TERMINATE, FALSE, static_cast<DWORD>(pid)));
+    UniqueHandle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, static_cast<DWORD>(pid)));
     if (!process.valid() || !TerminateProcess(process.get(), 1)) {
       PrintError("cannot end process " + std::to_string(pid) + ", error " +
                  std::to_string(GetLastError()));
       rc = kExitFailed;
+      continue;
     }
+    WaitForSingleObject(process.get(), 5000);  // TerminateProcess does not wait
   }
   return rc;
 }

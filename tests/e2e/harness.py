@@ -6,6 +6,17 @@ wineserver, all started by the session and ended by it (by PID, and with
 helper's `run` command, which reports the full 32-bit exit code: a plain
 `wine64 prog.exe` passes only the low 8 bits back as the Unix exit status.
 
+Things about Wine that shaped this file:
+- Output of Wine programs goes to files, never to pipes: Wine starts helper
+  processes on demand (explorer.exe for the desktop, services) that inherit
+  a pipe and keep it open, so reading to its end would hang.
+- The prefix has no window manager to wait for (X11 Driver "Managed"=N);
+  otherwise every hidden or destroyed window costs 2 s.
+- "twauto idle" keeps the desktop in use: Wine closes it 3 s after its last
+  GUI program, and a program starting just then waits 10 s.
+- The locale is chosen per process from LANG/LC_ALL, so one prefix serves
+  both code pages.
+
 Environment:
   TW_BUILD_ROOT   build folders (default <repo>/build)
   TW_TEST_ARCH    win32 or win64 to force the build under test

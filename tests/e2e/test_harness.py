@@ -93,13 +93,46 @@ def test_none_and_wait_report_absent_and_present_windows(wine):
     second = show_box(wine, MB_OK, "two", "twin")
     seen = wine.auto("none", "--title", "twin", "--timeout", "5000")
     assert seen["none"] is False and seen["window"]["title"] == "twin"
-    # --pid picks the box of one program among equal titles.
+    # --index counts the matches; --pid picks one program's box.
+    by_index = {box_text(wine.auto("wait", "--title", "twin", "--index", str(i))) for i in (0, 1)}
+    assert by_index == {"one", "two"}
+    with pytest.raises(harness.NoWindow):
+        wine.auto("wait", "--title", "twin", "--index", "2", "--timeout", "300")
     box = wine.auto("press", "--title", "twin", "--pid", str(second.windows_pid()),
                     "--timeout", "5000", "--button", "ok")
     assert box_text(box) == "two"
     box = wine.auto("press", "--title", "twin", "--timeout", "5000", "--button", "ok")
     assert box_text(box) == "one"
     assert wine.wait(first, 30) == 1 and wine.wait(second, 30) == 1
+
+
+def test_form_controls_are_read_toggled_filled_and_pressed(wine):
+    proc = wine.start(wine.exe("msgbox_probe.exe"), ["form"])
+    form = wine.auto("wait", "--title", "probe form", "--timeout", "15000")
+    controls = {c["id"]: c for c in form["controls"]}
+    assert form["class"] == "TwProbeForm" and form["default_id"] == 1
+    assert controls[100]["checked"] == 0 and controls[101]["checked"] is None
+    wine.auto("press", "--title", "probe form", "--button", "100")  # the check box
+    form = wine.auto("settext", "--title", "probe form", "--id", "101", "--text", "시험")
+    controls = {c["id"]: c for c in form["controls"]}
+    assert controls[100]["checked"] == 1 and controls[101]["text"] == "시험"
+    wine.auto("press", "--title", "probe form", "--button", "ok")
+    assert wine.wait(proc, 30) == 1 + 1 + 10  # OK saw the check and the text
+
+
+def test_cleanup_ends_what_a_test_left_behind(wine):
+    forgotten = show_box(wine, MB_OK, "forgotten", "forgotten")
+    # A box of a program started by another one that has ended already.
+    started = wine.run("cmd", ["/c", "start", "", wine.exe("msgbox_probe.exe"), "0", "orphan",
+                               "orphan"], timeout=30)
+    assert started.returncode == 0
+    wine.auto("wait", "--title", "forgotten", "--timeout", "15000")
+    wine.auto("wait", "--title", "orphan", "--timeout", "15000")
+    left = wine.cleanup()
+    assert any(item.startswith("program still running") for item in left), left
+    assert any("'orphan'" in item for item in left), left
+    assert forgotten.poll() is not None
+    assert wine.auto("list", "--class", "#32770")["windows"] == []
 
 
 def test_settext_changes_a_control(wine):
