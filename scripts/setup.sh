@@ -9,7 +9,7 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 locale_dir=${TW_LOCALE_DIR:-$here/build/locale}
 
 packages=(
-  cmake ninja-build g++ libgtest-dev
+  cmake ninja-build g++ libgtest-dev zlib1g-dev
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 libz-mingw-w64-dev
   wine wine64 wine32:i386
   xvfb xauth x11-utils fonts-nanum locales
