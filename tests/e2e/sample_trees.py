@@ -1,7 +1,7 @@
 """Source folders for the maker's and the stub's tests, and the few steps
 every such test takes: run the maker headless, read its message boxes.
 
-A tree spec maps relative names ("/" separators) to bytes (a file) or None
+A tree description maps relative names ("/" separators) to bytes (a file) or None
 (a folder). Times are set after everything is written, folders last, so
 that writing a file does not move its folder's time afterwards.
 """
@@ -31,10 +31,10 @@ IDOK, IDCANCEL, IDYES, IDNO = 1, 2, 6, 7
 STAMP = time.mktime((2023, 5, 17, 14, 33, 47, 0, 0, -1))
 
 
-def write_tree(root, spec: dict, stamp: float | None = STAMP) -> Path:
+def write_tree(root, entries: dict, stamp: float | None = STAMP) -> Path:
     root = Path(root)
     root.mkdir(parents=True, exist_ok=True)
-    for name, content in spec.items():
+    for name, content in entries.items():
         path = root / name
         if content is None:
             path.mkdir(parents=True, exist_ok=True)
@@ -68,7 +68,7 @@ def random_bytes(size: int, seed: int = 2) -> bytes:
     return random.Random(seed).randbytes(size)
 
 
-def mixed_spec() -> dict:
+def mixed_entries() -> dict:
     """A small tree with the usual mix: nested folders, an empty folder,
     a 0-byte file, text, incompressible and already-compressed data, a
     Korean name, and a file larger than one chunk."""

@@ -12,7 +12,7 @@ import pefile
 import pytest
 
 import sfxreader as sr
-from sample_trees import (EXIT_BUILT, finish, mixed_spec, random_bytes, run_maker, text_bytes,
+from sample_trees import (EXIT_BUILT, finish, mixed_entries, random_bytes, run_maker, text_bytes,
                           write_tree)
 
 
@@ -32,7 +32,7 @@ def stub_bytes(wine):
 
 
 def test_sfx_is_the_carried_stub_then_the_container_of_the_whole_tree(wine, tmp_path):
-    src = write_tree(tmp_path / "src", mixed_spec())
+    src = write_tree(tmp_path / "src", mixed_entries())
     target = tmp_path / "out" / "made.exe"  # the folder is created by the build
     c = build(wine, src, target)
     data = target.read_bytes()
@@ -257,8 +257,8 @@ def test_run_file_record_matches_without_regard_to_case(wine, tmp_path):
 
 
 def test_names_are_stored_in_the_system_code_page(wine, tmp_path):
-    spec = {"자료": None, "자료/한글 문서.txt": "내용".encode("utf-8"), "plain.txt": b"p"}
-    src = write_tree(tmp_path / "ko", spec)
+    entries = {"자료": None, "자료/한글 문서.txt": "내용".encode("utf-8"), "plain.txt": b"p"}
+    src = write_tree(tmp_path / "ko", entries)
     c = build(wine, src, tmp_path / "ko.exe", codepage=949)
     names = {r.name for r in c.entries}
     assert names == {"자료".encode("cp949"), "자료\\한글 문서.txt".encode("cp949"), b"plain.txt"}
