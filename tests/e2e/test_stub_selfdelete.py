@@ -1,27 +1,11 @@
 """Self-destruct mode: after a good run the stub starts the self-delete
-helper, which removes the SFX file; after a failed run it does not.
-
-These tests run in a Wine session of their own: in run mode, once the
-helper has removed the SFX file, Wine 8 ends the prefix's desktop process
-(explorer.exe /desktop) moments later, and the tests after it that show
-windows would then wait for a new desktop."""
+helper, which removes the SFX file; after a failed run it does not."""
 import time
 
 import pytest
 
-import harness
 import sfxcraft as sc
 from test_stub_run import pending_renames, run_entries
-
-
-@pytest.fixture(scope="module")
-def wine():
-    session = harness.WineSession()
-    session.open()
-    try:
-        yield session
-    finally:
-        session.close()
 
 
 @pytest.fixture(scope="module")
