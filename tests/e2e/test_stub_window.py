@@ -28,7 +28,7 @@ def asking(stub, path, run_id=b"0000ABCDEF", **kw):
 def test_progress_window_and_browse_dialog(wine, stub, tmp_path, codepage, title):
     sfx = asking(stub, tmp_path / "setup.exe", silent=0)
     proc = wine.start(sfx, codepage=codepage)
-    # After the prefix's desktop has gone idle, the first dialog takes a while.
+    # The first folder dialog of a session can take a while to appear.
     dialog = wine.auto("wait", "--class", "#32770", "--timeout", "40000", codepage=codepage, timeout=60)
     assert any(c["text"] == title for c in dialog["controls"] if c["class"] == "Static")
     window = wine.auto("wait", "--class", "tarnwickwindowclass", codepage=codepage)
