@@ -263,7 +263,9 @@ DWORD measure_container() {
   int64_t total = 0;
   bool sound = tw::measure_records(source, g_stub.container_start + tw::kHeaderSize,
                                    g_stub.header.compressed != 0, hooks, g_name, &total);
-  if (!sound || total == 0) return fail(g_stub.own_path, kCodeDamaged);
+  // A container of empty files and folders only is sound: the maker writes
+  // one for such a source, and it extracts like any other.
+  if (!sound) return fail(g_stub.own_path, kCodeDamaged);
   g_stub.total = total;
   return 0;
 }

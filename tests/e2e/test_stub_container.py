@@ -33,7 +33,6 @@ def test_bare_stub_says_the_container_is_missing(wine, tmp_path):
 @pytest.mark.parametrize("keep, code", [
     (-1, 38),   # header cut short
     (0, 38),    # header and nothing behind it
-    (17, 13),   # header and terminator: nothing to extract
 ])
 def test_header_alone(wine, stub, tmp_path, keep, code):
     out = tmp_path / "out"
@@ -104,12 +103,18 @@ def test_records_ending_before_the_terminator(wine, stub, tmp_path):
         assert not out.exists()
 
 
-def test_only_empty_files_count_as_empty_data(wine, stub, tmp_path):
+def test_containers_without_data_bytes_extract(wine, stub, tmp_path):
+    # Only empty files and folders, and no record at all: both are what the
+    # maker writes for such sources, not damaged data.
     out = tmp_path / "out"
     entries = [sc.folder(b"d"), sc.Entry(b"d\\empty.txt", b"")]
     sfx = sc.write(tmp_path / "a.exe", stub, sc.into(wine, out), entries)
-    assert run(wine, sfx) == 13
-    assert not out.exists()
+    assert run(wine, sfx) == 0
+    assert sc.tree(out) == {"d": None, "d/empty.txt": b""}
+    nothing = tmp_path / "nothing"
+    sfx = sc.write(tmp_path / "b.exe", stub, sc.into(wine, nothing), [])
+    assert run(wine, sfx) == 0
+    assert nothing.is_dir() and not any(nothing.iterdir())
 
 
 def test_changed_data_fails_the_checksum_and_leaves_no_damaged_file(wine, stub, tmp_path):
