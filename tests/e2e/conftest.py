@@ -32,3 +32,15 @@ def _wine_cleanup(request):
         return
     for item in request.getfixturevalue("wine").cleanup():
         warnings.warn(f"{request.node.nodeid}: {item}", stacklevel=1)
+
+
+@pytest.fixture(scope="session")
+def stub(wine):
+    """The stub's bytes: the front of every SFX file the tests craft."""
+    return wine.exe("tarnwick_stub.exe").read_bytes()
+
+
+@pytest.fixture(scope="session")
+def argdump(wine):
+    """A program that records the command line and folder it was run with."""
+    return wine.exe("argdump.exe").read_bytes()

@@ -22,7 +22,6 @@ Every record can be bent on purpose to make damaged containers.
 
 from __future__ import annotations
 
-import os
 import struct
 import time
 import zlib

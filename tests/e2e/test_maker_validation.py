@@ -118,7 +118,7 @@ def test_overwrite_question_closed_replaces_nothing(wine, src, tmp_path):
     pid = str(proc.windows_pid())
     wine.auto("close", "--class", BOX_CLASS, "--title", "확인", "--pid", pid, "--timeout", "30000")
     try:
-        code = proc.wait(timeout=5)
+        proc.wait(timeout=5)
     except subprocess.TimeoutExpired:
         # A Yes/No box may refuse to be closed, as on Windows; then it must
         # still be there and waiting for an answer.

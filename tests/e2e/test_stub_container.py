@@ -10,11 +10,6 @@ import pytest
 import sfxcraft as sc
 
 
-@pytest.fixture(scope="module")
-def stub(wine):
-    return wine.exe("tarnwick_stub.exe").read_bytes()
-
-
 def run(wine, sfx, *args, **kw):
     return wine.run(sfx, args, **kw).returncode
 

@@ -13,11 +13,6 @@ import sfxcraft as sc
 HIDDEN_READONLY = sc.ATTR_HIDDEN | sc.ATTR_READONLY
 
 
-@pytest.fixture(scope="module")
-def stub(wine):
-    return wine.exe("tarnwick_stub.exe").read_bytes()
-
-
 # Wine reports the archive bit on every file, so only these are compared.
 CHECKED = sc.ATTR_READONLY | sc.ATTR_HIDDEN | sc.ATTR_SYSTEM | sc.ATTR_DIRECTORY
 

@@ -1,10 +1,7 @@
 """Round trips through the real maker: tarnwick.exe -h writes the SFX file
 (stub with the maker's resource edits, header, records), the stub extracts
 it again."""
-import os
-import time
 
-import pytest
 
 import sfxcraft as sc
 from test_stub_extract import CHECKED, make_source

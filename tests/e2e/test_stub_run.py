@@ -1,23 +1,12 @@
 """Run mode of the stub: the program gets the stored parameters and the SFX
 file's own arguments exactly, starts in the chosen working folder, its exit
 code becomes the SFX file's, and the clean-up follows the delete mode."""
-import time
 
 import pytest
 
 import sfxcraft as sc
 
 ARGS_WITH_TRAPS = ["plain", "with blank", 'a "quoted" word', "ends in backslash\\", "\\\\server\\x\\", ""]
-
-
-@pytest.fixture(scope="module")
-def stub(wine):
-    return wine.exe("tarnwick_stub.exe").read_bytes()
-
-
-@pytest.fixture(scope="module")
-def argdump(wine):
-    return wine.exe("argdump.exe").read_bytes()
 
 
 def read_dump(path):

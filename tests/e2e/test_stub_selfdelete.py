@@ -2,20 +2,9 @@
 helper, which removes the SFX file; after a failed run it does not."""
 import time
 
-import pytest
 
 import sfxcraft as sc
 from test_stub_run import pending_renames, run_entries
-
-
-@pytest.fixture(scope="module")
-def stub(wine):
-    return wine.exe("tarnwick_stub.exe").read_bytes()
-
-
-@pytest.fixture(scope="module")
-def argdump(wine):
-    return wine.exe("argdump.exe").read_bytes()
 
 
 def helper_entry(wine):

@@ -14,11 +14,6 @@ EDIT_FOLDER = 14149  # the browse dialog's folder edit (BIF_EDITBOX)
 SCREEN = (1280, 1024)  # the harness's Xvfb screen
 
 
-@pytest.fixture(scope="module")
-def stub(wine):
-    return wine.exe("tarnwick_stub.exe").read_bytes()
-
-
 def asking(stub, path, run_id=b"0000ABCDEF", **kw):
     options = sc.Options(extraction_folder=sc.FOLDER_ASK, run_id=run_id, **kw)
     return sc.write(path, stub, options, [sc.folder(b"d"), sc.Entry(b"d\\x.txt", b"x" * 5000)])
