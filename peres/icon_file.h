@@ -1,0 +1,29 @@
+#pragma once
+// Icon files (.ICO) and icon group resources.
+#include <vector>
+
+#include "bytes.h"
+
+namespace tw::peres {
+
+struct IconImage {
+  uint8_t entry[12];  // width, height, colours, reserved, planes, bit count, size
+  Bytes data;
+};
+
+struct IconFile {
+  uint8_t header[6];  // reserved, type, count: copied into the group as they are
+  std::vector<IconImage> images;
+};
+
+// False when the file is shorter than its directory or an image it lists.
+bool parse_icon_file(const Bytes& file, IconFile* out);
+
+// The group resource of an icon file whose images get identifiers 1..count.
+Bytes make_icon_group(const IconFile& icon);
+
+// The icon identifiers a group resource lists; false when the group is
+// shorter than its count says.
+bool icon_group_ids(const Bytes& group, std::vector<uint16_t>* ids);
+
+}  // namespace tw::peres

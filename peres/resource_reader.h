@@ -1,0 +1,17 @@
+#pragma once
+// Reads the resource tree of a PE file.
+#include "pe_image.h"
+#include "resource_tree.h"
+
+namespace tw::peres {
+
+// False when the resource directory is damaged: an offset, size or count
+// outside the file, a tree deeper or shallower than type/name/language, or
+// a directory reached twice (a loop). A file without resources gives an
+// empty tree.
+bool read_resources(const Bytes& file, const PeImage& pe, ResourceTree* out);
+
+// Parses the file and reads its resources in one step.
+bool read_pe_resources(const Bytes& file, ResourceTree* out);
+
+}  // namespace tw::peres

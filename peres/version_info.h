@@ -1,0 +1,11 @@
+#pragma once
+// The language recorded in a version information resource.
+#include "bytes.h"
+
+namespace tw::peres {
+
+// The first language of "\VarFileInfo\Translation" in a version resource's
+// data; 0 when it has none or the data is damaged.
+uint16_t translation_language(const Bytes& version);
+
+}  // namespace tw::peres
