@@ -4,10 +4,11 @@
 
 #include <exception>
 
-#include "build_error.h"
+#include "build_error_text.h"
 #include "build_procedure.h"
 #include "carried_resources.h"
 #include "command_line.h"
+#include "headless_monitor.h"
 #include "message_box.h"
 #include "message_ids.h"
 #include "messages.h"
@@ -42,7 +43,8 @@ int run_headless(StartupOptions& s, const CarriedResources& carried) {
   WinValidationHost host;
   if (!validate(&s.options, s.flags, host)) return kExitRefused;
   try {
-    return build_sfx(s.options, s.flags, carried, nullptr) ? kExitBuilt : kExitFailed;
+    HeadlessMonitor monitor(s.flags.show_success);
+    return build_sfx(s.options, s.flags, carried, monitor) ? kExitBuilt : kExitFailed;
   } catch (const BuildError& e) {
     show_error(describe(e));
   } catch (const std::bad_alloc&) {

@@ -1,6 +1,6 @@
 #pragma once
-// What a build reports to the window that shows its progress (none in a
-// headless run) and how that window cancels it.
+// What a build reports to its caller, the progress window or the headless
+// start-up, and how the caller cancels it. The build itself shows nothing.
 #include <stdint.h>
 
 #include <string>
@@ -17,6 +17,9 @@ class BuildMonitor {
   virtual void progress(uint64_t file_done, uint64_t file_size, uint64_t done_before,
                         uint64_t total) = 0;
   virtual bool cancelled() = 0;
+  // The end of a build that did not fail: completed, or cancelled (the
+  // target is deleted by then). Failures arrive as BuildError instead.
+  virtual void finished(bool completed) = 0;
 };
 
 }  // namespace tw

@@ -5,7 +5,6 @@
 #include "build_error.h"
 #include "container_writer.h"
 #include "file_io.h"
-#include "message_box.h"
 #include "message_ids.h"
 #include "messages.h"
 #include "run_id.h"
@@ -63,15 +62,15 @@ OptionHeader make_header(const BuildOptions& o) {
 // Feeds the monitor with the bytes of the finished files as well.
 class MonitorProgress : public FileProgress {
  public:
-  MonitorProgress(BuildMonitor* m, uint64_t total) : monitor_(m), total_(total) {}
+  MonitorProgress(BuildMonitor& m, uint64_t total) : monitor_(m), total_(total) {}
   void progress(uint64_t done, uint64_t size) override {
-    if (monitor_) monitor_->progress(done, size, done_before_, total_);
+    monitor_.progress(done, size, done_before_, total_);
   }
-  bool cancelled() override { return monitor_ && monitor_->cancelled(); }
+  bool cancelled() override { return monitor_.cancelled(); }
   void file_finished(uint64_t size) { done_before_ += size; }
 
  private:
-  BuildMonitor* monitor_;
+  BuildMonitor& monitor_;
   uint64_t total_;
   uint64_t done_before_ = 0;
 };
@@ -84,7 +83,7 @@ void delete_target(const std::wstring& target) {
 // Appends header, records and terminator. False when cancelled.
 bool write_container(const BuildOptions& o, const OptionHeader& header,
                      const CarriedResources& carried, const std::vector<FileItem>& items,
-                     const std::vector<std::string>& names, BuildMonitor* monitor) {
+                     const std::vector<std::string>& names, BuildMonitor& monitor) {
   FileSink sink(o.target_file);
   ContainerWriter writer(sink, o.data_compressed);
   writer.write_header(header);
@@ -105,7 +104,7 @@ bool write_container(const BuildOptions& o, const OptionHeader& header,
     const FileItem& item = items[i];
     std::wstring full = o.source_folder + item.name;
     if (equal_ignoring_case(full, o.target_file)) continue;  // never pack the SFX into itself
-    if (monitor) monitor->show_source(full);
+    monitor.show_source(full);
     bool run_file = o.extraction_mode == kExtractAndRun && equal_ignoring_case(full, o.executable);
     EntryHead head = {uint8_t(run_file ? kKindRunFile : kKindOrdinary), 0, int32_t(item.size),
                       item.dos_time, item.attributes};
@@ -130,13 +129,11 @@ bool write_container(const BuildOptions& o, const OptionHeader& header,
 }  // namespace
 
 bool build_sfx(BuildOptions o, const RunFlags& flags, const CarriedResources& carried,
-               BuildMonitor* monitor) {
+               BuildMonitor& monitor) {
   WinValidationHost host;
   normalise(&o, host);
-  if (monitor) {
-    monitor->show_labels(load_message(kMsgInitialising), o.target_file);
-    monitor->progress(0, 0, 0, 0);
-  }
+  monitor.show_labels(load_message(kMsgInitialising), o.target_file);
+  monitor.progress(0, 0, 0, 0);
   std::vector<FileItem> items = scan_source(o.source_folder);
   std::vector<std::string> names = checked_names(items, o.source_folder);
   OptionHeader header = make_header(o);
@@ -153,13 +150,9 @@ bool build_sfx(BuildOptions o, const RunFlags& flags, const CarriedResources& ca
     delete_target(o.target_file);
     throw;
   }
-  if (!finished) {
-    delete_target(o.target_file);
-    show_warning(load_message(kMsgBuildCancelled));
-    return false;
-  }
-  if (flags.show_success) show_information(load_message(kMsgBuildSucceeded));
-  return true;
+  if (!finished) delete_target(o.target_file);
+  monitor.finished(finished);
+  return finished;
 }
 
 }  // namespace tw

@@ -9,9 +9,9 @@
 namespace tw {
 
 // True when the file was written; false when the user cancelled (the
-// target is then deleted and the warning shown). Failures throw BuildError;
-// a partly written target is deleted first.
+// target is then deleted). Either way the monitor hears of it last.
+// Failures throw BuildError; a partly written target is deleted first.
 bool build_sfx(BuildOptions options, const RunFlags& flags, const CarriedResources& carried,
-               BuildMonitor* monitor);
+               BuildMonitor& monitor);
 
 }  // namespace tw

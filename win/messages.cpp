@@ -2,9 +2,6 @@
 
 #include <windows.h>
 
-#include "build_error.h"
-#include "validation.h"
-
 namespace tw {
 
 std::wstring load_message(unsigned id) {
@@ -23,19 +20,6 @@ std::wstring system_message(unsigned code) {
   if (buf) LocalFree(buf);
   while (!s.empty() && (s.back() == L'\n' || s.back() == L'\r' || s.back() == L' ')) s.pop_back();
   return s;
-}
-
-std::wstring describe(const BuildError& e) {
-  std::wstring text;
-  if (e.message_id()) {
-    text = format_message(load_message(e.message_id()), {e.path()});
-  } else {
-    text = system_message(e.system_error());
-    if (!e.path().empty()) text = e.path() + L"\r\n\r\n" + text;
-    return text;
-  }
-  if (e.system_error()) text += L"\r\n\r\n" + system_message(e.system_error());
-  return text;
 }
 
 }  // namespace tw
