@@ -9,8 +9,10 @@
 #include "messages.h"
 #include "run_id.h"
 #include "source_scan.h"
+#include "stub_resources.h"
 #include "text_codec.h"
 #include "validation_host_win.h"
+#include "whole_file.h"
 #include "win_paths.h"
 
 namespace tw {
@@ -74,6 +76,18 @@ class MonitorProgress : public FileProgress {
   uint64_t total_;
   uint64_t done_before_ = 0;
 };
+
+// The stub with the resource edits of the options, ready to be written.
+peres::Bytes edited_stub(const BuildOptions& o, const RunFlags& flags,
+                         const CarriedResources& carried, uint32_t codepage) {
+  StubEdits edits;
+  edits.manifest_template.assign(reinterpret_cast<const char*>(carried.manifest.data),
+                                 carried.manifest.size);
+  edits.codepage = codepage;
+  edits.read_file = read_whole_file;
+  peres::Bytes stub(carried.stub.data, carried.stub.data + carried.stub.size);
+  return edit_stub_resources(stub, o, flags, edits);
+}
 
 void delete_target(const std::wstring& target) {
   SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -139,12 +153,11 @@ bool build_sfx(BuildOptions o, const RunFlags& flags, const CarriedResources& ca
   OptionHeader header = make_header(o);
 
   create_folder_tree(parent_folder(o.target_file));
-  write_new_file(o.target_file, carried.stub.data, carried.stub.size);
+  peres::Bytes stub = edited_stub(o, flags, carried, GetACP());
+  write_new_file(o.target_file, stub.data(), stub.size());
 
   bool finished;
   try {
-    // The place of the resource edits (icon, version information,
-    // manifest): they work on the closed stub before any data is appended.
     finished = write_container(o, header, carried, items, names, monitor);
   } catch (...) {
     delete_target(o.target_file);

@@ -58,7 +58,7 @@ def test_i686_stub_stays_under_its_size_bar():
     assert size <= SIZE_BAR_I686, size
 
 
-def test_only_resource_is_the_main_icon(stub):
+def test_resources_are_the_main_icon_and_an_as_invoker_manifest(stub):
     _, _, pe = stub
     found = {}
     for t in pe.DIRECTORY_ENTRY_RESOURCE.entries:
@@ -91,5 +91,7 @@ def test_only_resource_is_the_main_icon(stub):
             assert header_size == 40 and bits == bpp
             h = h2 // 2
         assert (w, h) == (width or 256, width or 256)
-    # Version information and the manifest are the maker's business.
-    assert not any(k[0] in (16, 24) for k in found)
+    # Version information is the maker's business; the stub's own manifest
+    # keeps Windows from elevating an SFX file named like an installer.
+    assert sorted(k for k in found if k[0] not in (3, 14)) == [(24, 1)]
+    assert b'level="asInvoker"' in found[(24, 1)][1]

@@ -1,0 +1,67 @@
+#include "stub_resources.h"
+
+#include "resource_edits.h"
+#include "validation.h"
+
+namespace tw {
+
+namespace {
+
+bool has_ico_extension(const std::wstring& path) {
+  size_t dot = path.find_last_of(L".\\/");
+  if (dot == std::wstring::npos || path[dot] != L'.') return false;
+  std::wstring ext = path.substr(dot);
+  for (wchar_t& c : ext)
+    if (c >= L'a' && c <= L'z') c = wchar_t(c - 32);
+  return ext == L".ICO";
+}
+
+// Reads the source and runs the edit with it; a source that cannot be read
+// is a failed edit.
+template <typename Edit>
+void with_source(const StubEdits& e, const std::wstring& path, peres::Bytes* stub, Edit edit) {
+  peres::Bytes source;
+  if (e.read_file(path, &source)) edit(source, stub);
+}
+
+}  // namespace
+
+std::string uac_manifest(std::string text, uint8_t level) {
+  static const std::string kAdministrator = "requireAdministrator";
+  size_t at = text.find(kAdministrator);
+  if (level == 1 && at != std::string::npos) text.replace(at, kAdministrator.size(), "highestAvailable");
+  return text;
+}
+
+peres::Bytes edit_stub_resources(const peres::Bytes& stub, const BuildOptions& o,
+                                 const RunFlags& flags, const StubEdits& e) {
+  using namespace peres;
+  Bytes out = stub;
+  std::wstring icon = trim(o.icon_file);
+  bool run_mode = o.extraction_mode == kExtractAndRun;
+  if (!icon.empty() && has_ico_extension(icon))
+    with_source(e, icon, &out, ReplaceIconFromIco);
+  else if (!icon.empty())
+    with_source(e, icon, &out, CopyIconFromExecutable);
+  else if (run_mode)
+    with_source(e, o.executable, &out, CopyIconFromExecutable);
+
+  if (!icon.empty() && flags.copy_version_from_icon)
+    with_source(e, icon, &out, CopyVersionInfo);
+  else if (run_mode)
+    with_source(e, o.executable, &out, CopyVersionInfo);
+
+  if (o.uac_elevation == 1 || o.uac_elevation == 2) {
+    std::string text = uac_manifest(e.manifest_template, o.uac_elevation);
+    WriteResource(&out, ResName::number(kRtManifest), ResName::number(1),
+                  Bytes(text.begin(), text.end()));
+  }
+
+  Bytes codepage(4);
+  put_u32(codepage, 0, e.codepage);
+  WriteResourceInLanguage(&out, ResName::number(kRtRcData), ResName::string(u"CODEPAGE"), 0,
+                          codepage);
+  return out;
+}
+
+}  // namespace tw

@@ -1,0 +1,208 @@
+"""Resource edits of SFX files through the real maker: icon from an icon
+file or an executable, version information, UAC manifest. The results are
+read with pefile and with Wine's own resource functions (resdump.exe),
+never with the editor that wrote them."""
+
+import json
+import re
+import struct
+import subprocess
+
+import pefile
+import pytest
+
+import sfxcraft as sc
+import sfxreader as sr
+from sample_trees import EXIT_BUILT, run_maker, write_tree
+
+RT_ICON, RT_RCDATA, RT_GROUP_ICON, RT_VERSION, RT_MANIFEST = 3, 10, 14, 16, 24
+LEVELS = {"un": "asInvoker", "uh": "highestAvailable", "ua": "requireAdministrator"}
+
+
+def ico(images) -> bytes:
+    """An icon file with one 16x16 entry per image (the bytes are not looked at)."""
+    head = struct.pack("<HHH", 0, 1, len(images))
+    at, entries = 6 + 16 * len(images), b""
+    for i, image in enumerate(images):
+        entries += struct.pack("<BBBBHHII", 16 + i, 16 + i, 0, 0, 1, 32, len(image), at)
+        at += len(image)
+    return head + entries + b"".join(images)
+
+
+def image(tag: int) -> bytes:
+    return bytes([0x28]) + bytes(39) + bytes([tag]) * (60 + tag)
+
+
+def resources(data: bytes, strict: bool = True) -> dict:
+    """(type, name, language) -> bytes, as pefile reads them; pefile must
+    have nothing to warn about in what the maker wrote."""
+    pe = pefile.PE(data=data)
+    assert not strict or pe.get_warnings() == []
+    out = {}
+    for t in pe.DIRECTORY_ENTRY_RESOURCE.entries:
+        for n in t.directory.entries:
+            for lang in n.directory.entries:
+                key = (str(t.name) if t.name else t.id, str(n.name) if n.name else n.id, lang.id)
+                out[key] = pe.get_data(lang.data.struct.OffsetToData, lang.data.struct.Size)
+    return out
+
+
+def of_type(res: dict, rtype) -> dict:
+    return {k[1:]: v for k, v in res.items() if k[0] == rtype}
+
+
+def stub_part(path) -> bytes:
+    data = path.read_bytes()
+    return data[:sr.read_sfx(path).header_offset]
+
+
+def source_pe(tmp_path, bits: int, version_language: int = 0x412):
+    """A resource-only DLL: icon group 5 in English (image tag 1) and German
+    (tags 2, 3), and version information in the given language."""
+    folder = tmp_path / f"pe{bits}"
+    folder.mkdir()
+    (folder / "en.ico").write_bytes(ico([image(1)]))
+    (folder / "de.ico").write_bytes(ico([image(2), image(3)]))
+    (folder / "r.rc").write_text(f"""
+LANGUAGE 0x09, 0x01
+5 ICON "en.ico"
+LANGUAGE 0x07, 0x01
+5 ICON "de.ico"
+LANGUAGE {version_language & 0x3FF}, {version_language >> 10}
+1 VERSIONINFO
+FILEVERSION 1,2,3,4
+BEGIN
+  BLOCK "StringFileInfo"
+  BEGIN
+    BLOCK "{version_language:04X}04B0"
+    BEGIN
+      VALUE "FileDescription", "icon source"
+    END
+  END
+  BLOCK "VarFileInfo"
+  BEGIN
+    VALUE "Translation", {version_language:#x}, 1200
+  END
+END
+""")
+    tool = "x86_64-w64-mingw32" if bits == 64 else "i686-w64-mingw32"
+    subprocess.run([f"{tool}-windres", "r.rc", "-O", "coff", "-o", "r.o"], cwd=folder, check=True)
+    subprocess.run([f"{tool}-gcc", "-shared", "-nostdlib", "-Wl,-e,0", "-o", "icons.dll", "r.o"],
+                   cwd=folder, check=True)
+    return folder / "icons.dll"
+
+
+def make_tree(root):
+    return write_tree(root, {"a.txt": b"alpha", "d": None, "d/b.bin": bytes(range(256)) * 40})
+
+
+def build(wine, tmp_path, switches=(), rest=(), name="sfx.exe"):
+    src = tmp_path / "src"
+    if not src.exists():
+        make_tree(src)
+    target = tmp_path / name
+    assert run_maker(wine, src, target, ("-c", "-o", *switches), rest) == EXIT_BUILT
+    return target
+
+
+def extracts_exactly(wine, tmp_path, sfx, out_name="out"):
+    """Runs an SFX file built with -fm -s into tmp_path / out_name."""
+    out = tmp_path / out_name
+    assert wine.run(sfx, timeout=120).returncode == 0
+    assert sc.tree(out) == sc.tree(tmp_path / "src")
+
+
+def same_tree_for_wine(wine, path, res):
+    """Wine's LoadLibraryEx/EnumResource*/FindResourceEx see what pefile sees."""
+    listed = json.loads(wine.run(wine.exe("resdump.exe"), [path]).stdout)
+    seen = {(e["type"], e["name"], e["lang"]): (e["size"], e["sum"]) for e in listed}
+    assert seen == {k: (len(v), sum(v)) for k, v in res.items()}
+
+
+def manifests(res):
+    found = of_type(res, RT_MANIFEST)
+    assert [k[0] for k in found] == [1]  # exactly one, named 1
+    return found
+
+
+@pytest.mark.parametrize("count", [0, 1, 3])
+def test_icon_file_images_become_the_stubs_icon(wine, tmp_path, count):
+    images = [image(10 + i) for i in range(count)]
+    (tmp_path / "user.Ico").write_bytes(ico(images))
+    sfx = build(wine, tmp_path, ["-ic", "-fm", "-s"],
+                [tmp_path / "user.Ico", wine.winpath(tmp_path / "out") + "\\"])
+    res = resources(stub_part(sfx))
+    group = ico(images)[:6] + b"".join(
+        ico(images)[6 + 16 * i:18 + 16 * i] + struct.pack("<H", i + 1) for i in range(count))
+    assert of_type(res, RT_GROUP_ICON) == {("MAINICON", 0): group}
+    assert of_type(res, RT_ICON) == {(i + 1, 0): images[i] for i in range(count)}
+    same_tree_for_wine(wine, sfx, res)
+    extracts_exactly(wine, tmp_path, sfx)
+
+
+@pytest.mark.parametrize("name,content", [
+    ("garbage.ico", b"not an icon at all"),
+    ("short.ico", ico([image(1), image(2)])[:-7]),
+    ("noicons.exe", None),     # a sound PE without icons
+    ("broken.exe", b"MZ" + bytes(100)),
+])
+def test_unusable_icon_source_leaves_the_stub_as_without_one(wine, tmp_path, name, content):
+    source = tmp_path / name
+    source.write_bytes(content if content is not None else wine.exe("resdump.exe").read_bytes())
+    plain = stub_part(build(wine, tmp_path, name="plain.exe"))
+    edited = build(wine, tmp_path, ["-ic"], [source])
+    assert stub_part(edited) == plain
+    assert of_type(resources(plain), RT_GROUP_ICON).keys() == {("MAINICON", 1029)}
+
+
+@pytest.mark.parametrize("bits", [32, 64])
+def test_icon_and_version_from_an_executable(wine, tmp_path, bits):
+    dll = source_pe(tmp_path, bits)
+    src_res = resources(dll.read_bytes(), strict=False)
+    sfx = build(wine, tmp_path, ["-ic", "-iv", "-ua", "-fm", "-s"],
+                [dll, wine.winpath(tmp_path / "out") + "\\"])
+    res = resources(stub_part(sfx))
+    groups = of_type(res, RT_GROUP_ICON)
+    assert groups == {("MAINICON", lang): data
+                      for (name, lang), data in of_type(src_res, RT_GROUP_ICON).items()}
+    assert len(groups) == 2
+    assert of_type(res, RT_ICON) == of_type(src_res, RT_ICON)
+    assert of_type(res, RT_VERSION) == of_type(src_res, RT_VERSION)
+    # The manifest goes in the language of the copied version information.
+    assert list(manifests(res)) == [(1, 0x412)]
+    same_tree_for_wine(wine, sfx, res)
+    extracts_exactly(wine, tmp_path, sfx)
+
+
+def test_run_mode_takes_icon_and_version_from_the_file_to_run(wine, tmp_path):
+    src = make_tree(tmp_path / "src")
+    (src / "app.exe").write_bytes(source_pe(tmp_path, 32, 0x409).read_bytes())
+    res = resources(stub_part(build(wine, tmp_path, ["-mf", "-uh"], [src / "app.exe"])))
+    assert {k[1] for k in of_type(res, RT_GROUP_ICON)} == {0x409, 0x407}
+    assert list(of_type(res, RT_VERSION)) == [(1, 0x409)]
+    assert list(manifests(res)) == [(1, 0x409)]
+
+
+@pytest.mark.parametrize("switch", LEVELS)
+def test_uac_level_gives_exactly_one_manifest(wine, tmp_path, switch):
+    res = resources(stub_part(build(wine, tmp_path, ["-mf", f"-{switch}"],
+                                    [make_tree(tmp_path / "src") / "a.txt"])))
+    text = manifests(res)[(1, 0)].decode()
+    assert re.findall(r'level="(\w+)"', text) == [LEVELS[switch]]
+    assert "Microsoft.Windows.Common-Controls" in text and text.count("supportedOS") == 5
+
+
+def test_signed_sfx_verifies_and_still_extracts(wine, tmp_path):
+    (tmp_path / "i.ico").write_bytes(ico([image(4)]))
+    sfx = build(wine, tmp_path, ["-ic", "-ua", "-fm", "-s"],
+                [tmp_path / "i.ico", wine.winpath(tmp_path / "out") + "\\"])
+    key, cert, signed = tmp_path / "key.pem", tmp_path / "cert.pem", tmp_path / "signed.exe"
+    subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", key,
+                    "-out", cert, "-days", "2", "-subj", "/CN=Tarnwick test"],
+                   check=True, capture_output=True)
+    subprocess.run(["osslsigncode", "sign", "-certs", cert, "-key", key, "-in", sfx,
+                    "-out", signed], check=True, capture_output=True)
+    subprocess.run(["osslsigncode", "verify", "-CAfile", cert, "-in", signed],
+                   check=True, capture_output=True)
+    assert pefile.PE(str(signed)).OPTIONAL_HEADER.DATA_DIRECTORY[4].Size > 0
+    extracts_exactly(wine, tmp_path, signed)
