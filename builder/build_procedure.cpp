@@ -10,6 +10,7 @@
 #include "run_id.h"
 #include "source_scan.h"
 #include "stub_resources.h"
+#include "text_encoding.h"
 #include "text_codec.h"
 #include "validation_host_win.h"
 #include "whole_file.h"
@@ -22,33 +23,18 @@ namespace {
 // The largest size an entry head can record.
 const uint64_t kMaxStoredSize = 0x7FFFFFFF;
 
-std::string to_acp_or_throw(const std::wstring& text, const std::wstring& shown_path) {
-  std::string bytes;
-  if (!wide_to_acp_exact(text, &bytes)) throw BuildError(kMsgNameNotRepresentable, shown_path);
-  return bytes;
-}
-
-// Everything that can refuse a source is checked before the target is
-// touched: sizes the format cannot hold and names the code page cannot.
-std::vector<std::string> checked_names(const std::vector<FileItem>& items,
-                                       const std::wstring& source) {
-  std::vector<std::string> names;
-  names.reserve(items.size());
-  for (const FileItem& item : items) {
+// Sizes the format cannot hold are refused before the target is touched.
+void check_sizes(const std::vector<FileItem>& items, const std::wstring& source) {
+  for (const FileItem& item : items)
     if (item.size > kMaxStoredSize) throw BuildError(kMsgFileTooLarge, source + item.name);
-    names.push_back(to_acp_or_throw(item.name, source + item.name));
-  }
-  return names;
 }
 
-OptionHeader make_header(const BuildOptions& o) {
+OptionHeader make_header(const BuildOptions& o, const EncodedTexts& texts) {
   OptionHeader h = {};
   h.extraction_mode = o.extraction_mode;
   h.extraction_folder = o.extraction_folder;
-  std::string params = cut_acp(to_acp_or_throw(o.parameters, o.parameters), kParametersMax);
-  std::string custom = cut_acp(to_acp_or_throw(o.custom_folder, o.custom_folder), kCustomFolderMax);
-  memcpy(h.parameters, params.c_str(), params.size() + 1);
-  memcpy(h.custom_folder, custom.c_str(), custom.size() + 1);
+  memcpy(h.parameters, texts.parameters.c_str(), texts.parameters.size() + 1);
+  memcpy(h.custom_folder, texts.custom_folder.c_str(), texts.custom_folder.size() + 1);
   format_run_id(next_run_id(), h.run_id);
   h.open_folder = o.open_folder;
   h.compressed = o.data_compressed;
@@ -149,16 +135,17 @@ bool build_sfx(BuildOptions o, const RunFlags& flags, const CarriedResources& ca
   monitor.show_labels(load_message(kMsgInitialising), o.target_file);
   monitor.progress(0, 0, 0, 0);
   std::vector<FileItem> items = scan_source(o.source_folder);
-  std::vector<std::string> names = checked_names(items, o.source_folder);
-  OptionHeader header = make_header(o);
+  check_sizes(items, o.source_folder);
+  EncodedTexts texts = encode_texts(items, o);
+  OptionHeader header = make_header(o, texts);
 
   create_folder_tree(parent_folder(o.target_file));
-  peres::Bytes stub = edited_stub(o, flags, carried, GetACP());
+  peres::Bytes stub = edited_stub(o, flags, carried, texts.codepage);
   write_new_file(o.target_file, stub.data(), stub.size());
 
   bool finished;
   try {
-    finished = write_container(o, header, carried, items, names, monitor);
+    finished = write_container(o, header, carried, items, texts.names, monitor);
   } catch (...) {
     delete_target(o.target_file);
     throw;

@@ -16,7 +16,6 @@ from sample_trees import (EXIT_FAILED, MAKER, box_text, expect_box, finish, make
                           maker_error, random_bytes, write_tree)
 
 TOO_LARGE = "파일이 너무 큽니다. 2 GB 이상인 파일은 SFX 파일에 넣을 수 없습니다.\r\n\r\n"
-NOT_REPRESENTABLE = "이 이름은 시스템 코드 페이지로 나타낼 수 없어 SFX 파일에 넣을 수 없습니다.\r\n\r\n"
 CHANGED = "압축하는 동안 파일이 바뀌었습니다. 다시 만들어 주십시오.\r\n\r\n"
 CANNOT_OPEN = "파일을 열 수 없습니다.\r\n\r\n"
 CANNOT_WRITE = "대상 파일에 쓸 수 없습니다.\r\n\r\n"
@@ -46,28 +45,6 @@ def test_file_of_2_gib_or_more_is_refused_before_the_target_exists(wine, tmp_pat
         f.truncate(size)
     target = tmp_path / "t.exe"
     assert failed(wine, src, target) == TOO_LARGE + wine.winpath(big)
-    assert not target.exists()
-
-
-@pytest.mark.parametrize("name,codepage", [
-    ("ภาษาไทย.txt", 949),     # Thai has no place in code page 949
-    ("smile \U0001F600.txt", 949),
-    ("한글.txt", 1252),        # nor Korean in 1252
-    ("café.txt", 949),        # no best-fit "cafe.txt" either
-    ("Ωmega.txt", 1252),
-])
-def test_name_the_code_page_cannot_hold_is_refused(wine, tmp_path, name, codepage):
-    src = write_tree(tmp_path / "src", {"sub": None, "sub/" + name: b"x", "ok.txt": b"ok"})
-    target = tmp_path / "t.exe"
-    text = failed(wine, src, target, codepage=codepage)
-    assert text == NOT_REPRESENTABLE + wine.winpath(src / "sub" / name)
-    assert not target.exists()
-
-
-def test_folder_name_the_code_page_cannot_hold_is_refused(wine, tmp_path):
-    src = write_tree(tmp_path / "src", {"ไทย": None})
-    target = tmp_path / "t.exe"
-    assert failed(wine, src, target) == NOT_REPRESENTABLE + wine.winpath(src / "ไทย")
     assert not target.exists()
 
 

@@ -1,7 +1,8 @@
 """Resource edits of SFX files through the real maker: icon from an icon
-file or an executable, version information, UAC manifest. The results are
-read with pefile and with Wine's own resource functions (resdump.exe),
-never with the editor that wrote them."""
+file or an executable, version information, UAC manifest, and the record of
+the code page the names are stored in. The results are read with pefile and
+with Wine's own resource functions (resdump.exe), never with the editor that
+wrote them."""
 
 import json
 import re
@@ -206,3 +207,37 @@ def test_signed_sfx_verifies_and_still_extracts(wine, tmp_path):
                    check=True, capture_output=True)
     assert pefile.PE(str(signed)).OPTIONAL_HEADER.DATA_DIRECTORY[4].Size > 0
     extracts_exactly(wine, tmp_path, signed)
+
+
+def codepage_record(sfx) -> int:
+    return struct.unpack("<I", resources(stub_part(sfx))[(RT_RCDATA, "CODEPAGE", 0)])[0]
+
+
+@pytest.mark.parametrize("name,codepage,stored", [
+    ("한글.txt", 949, 949),
+    ("café.txt", 1252, 1252),
+    ("ภาษาไทย.txt", 949, 65001),  # Thai has no place in code page 949
+    ("smile \U0001F600.txt", 949, 65001),
+    ("한글.txt", 1252, 65001),     # nor Korean in 1252
+    ("café.txt", 949, 65001),     # no best-fit "cafe.txt" either
+    ("Ωmega.txt", 1252, 65001),
+])
+def test_names_are_stored_in_the_code_page_the_file_records(wine, tmp_path, name, codepage, stored):
+    src = write_tree(tmp_path / "src", {"sub": None, "sub/" + name: b"x", "ok.txt": b"ok"})
+    target = tmp_path / "t.exe"
+    assert run_maker(wine, src, target, ("-c", "-o"), codepage=codepage) == EXIT_BUILT
+    assert codepage_record(target) == stored
+    sr.compare_with_source(sr.read_sfx(target), src, codepage="utf-8" if stored == 65001 else f"cp{stored}")
+
+
+@pytest.mark.xfail(reason="the stub does not decode names with the CODEPAGE record yet "
+                          "(its side is another branch's work)", strict=False)
+def test_korean_and_emoji_names_arrive_on_an_english_system(wine, tmp_path):
+    for i, names in enumerate([["한글 파일.txt", "폴더/안.txt"], ["smile \U0001F600.txt", "한글.txt"]]):
+        src = write_tree(tmp_path / f"src{i}", {n: n.encode() for n in names})
+        out = tmp_path / f"out{i}"
+        sfx = tmp_path / f"sfx{i}.exe"
+        assert run_maker(wine, src, sfx, ("-c", "-o", "-fm", "-s"),
+                         [wine.winpath(out) + "\\"], codepage=949) == EXIT_BUILT
+        assert wine.run(sfx, timeout=120, codepage=1252).returncode == 0
+        assert sc.tree(out) == sc.tree(src)
