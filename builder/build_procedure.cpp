@@ -5,15 +5,14 @@
 #include "build_error.h"
 #include "container_writer.h"
 #include "file_io.h"
+#include "mapped_file.h"
 #include "message_ids.h"
 #include "messages.h"
 #include "run_id.h"
 #include "source_scan.h"
 #include "stub_resources.h"
 #include "text_encoding.h"
-#include "text_codec.h"
 #include "validation_host_win.h"
-#include "whole_file.h"
 #include "win_paths.h"
 
 namespace tw {
@@ -70,7 +69,7 @@ peres::Bytes edited_stub(const BuildOptions& o, const RunFlags& flags,
   edits.manifest_template.assign(reinterpret_cast<const char*>(carried.manifest.data),
                                  carried.manifest.size);
   edits.codepage = codepage;
-  edits.read_file = read_whole_file;
+  edits.open_source = map_edit_source;
   peres::Bytes stub(carried.stub.data, carried.stub.data + carried.stub.size);
   return edit_stub_resources(stub, o, flags, edits);
 }

@@ -16,12 +16,12 @@ bool has_ico_extension(const std::wstring& path) {
   return ext == L".ICO";
 }
 
-// Reads the source and runs the edit with it; a source that cannot be read
-// is a failed edit.
+// Opens the source and runs the edit with it; a source that cannot be
+// opened is a failed edit.
 template <typename Edit>
 void with_source(const StubEdits& e, const std::wstring& path, peres::Bytes* stub, Edit edit) {
-  peres::Bytes source;
-  if (e.read_file(path, &source)) edit(source, stub);
+  std::unique_ptr<EditSource> source = e.open_source(path);
+  if (source) edit(source->bytes(), stub);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <stdint.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "build_options.h"
@@ -13,13 +14,21 @@
 
 namespace tw {
 
-// Reads a whole file; false when it cannot (the edit that needs it fails).
-using ReadWholeFile = std::function<bool(const std::wstring& path, peres::Bytes* out)>;
+// A file an edit reads (an icon file or an executable); its bytes stay
+// valid while it lives.
+class EditSource {
+ public:
+  virtual ~EditSource() = default;
+  virtual peres::ByteView bytes() const = 0;
+};
+
+// Opens a source; nullptr when it cannot (the edit that needs it fails).
+using OpenEditSource = std::function<std::unique_ptr<EditSource>(const std::wstring& path)>;
 
 struct StubEdits {
   std::string manifest_template;  // the carried "XML"/"UAC" text
   uint32_t codepage = 0;          // of the names, parameters and custom folder
-  ReadWholeFile read_file;
+  OpenEditSource open_source;
 };
 
 // The stub with the edits the options ask for: icon from the icon file (an

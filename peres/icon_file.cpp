@@ -7,7 +7,7 @@ namespace tw::peres {
 // Icon file: reserved, type, count (2 bytes each); then per image 16 bytes:
 // width, height, colour count, reserved (1 byte each), planes, bit count
 // (2 each), image size, image offset in the file (4 each).
-bool parse_icon_file(const Bytes& f, IconFile* out) {
+bool parse_icon_file(ByteView f, IconFile* out) {
   IconFile icon;
   uint16_t count = 0;
   if (!read_u16(f, 4, &count) || !in_bounds(6, 16ull * count, f.size())) return false;

@@ -17,7 +17,7 @@ struct IconFile {
 };
 
 // False when the file is shorter than its directory or an image it lists.
-bool parse_icon_file(const Bytes& file, IconFile* out);
+bool parse_icon_file(ByteView file, IconFile* out);
 
 // The group resource of an icon file whose images get identifiers 1..count.
 Bytes make_icon_group(const IconFile& icon);

@@ -44,7 +44,7 @@ bool power_of_two(uint32_t v) { return v && !(v & (v - 1)); }
 // SizeOfRawData, PointerToRawData, PointerToRelocations,
 // PointerToLinenumbers (4 bytes each), NumberOfRelocations,
 // NumberOfLinenumbers (2 bytes each), Characteristics (4).
-bool read_section(const Bytes& f, uint32_t at, Section* s) {
+bool read_section(ByteView f, uint32_t at, Section* s) {
   if (!in_bounds(at, kSectionHeaderSize, f.size())) return false;
   s->name.assign(reinterpret_cast<const char*>(&f[at]), 8);
   s->name.resize(s->name.find('\0') == std::string::npos ? 8 : s->name.find('\0'));
@@ -66,7 +66,7 @@ bool read_section(const Bytes& f, uint32_t at, Section* s) {
 // (PE32+); SectionAlignment at 32, FileAlignment at 36, SizeOfImage at 56,
 // SizeOfHeaders at 60, CheckSum at 64, NumberOfRvaAndSizes at 92 (PE32+:
 // 108), then the data directories (8 bytes each: address, size).
-bool parse_pe(const Bytes& f, PeImage* out) {
+bool parse_pe(ByteView f, PeImage* out) {
   PeImage pe;
   uint32_t lfanew = 0, signature = 0;
   uint16_t section_count = 0, optional_size = 0, magic = 0;

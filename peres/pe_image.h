@@ -61,7 +61,7 @@ struct PeImage {
 };
 
 // False for anything that is not a sound PE file.
-bool parse_pe(const Bytes& file, PeImage* out);
+bool parse_pe(ByteView file, PeImage* out);
 
 // Offsets inside the optional header, the same in PE32 and PE32+.
 const uint32_t kOptSizeOfInitializedData = 8;

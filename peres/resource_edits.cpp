@@ -84,12 +84,12 @@ bool edit_resources(Bytes* target, const std::function<bool(ResourceTree&)>& edi
   return true;
 }
 
-uint16_t GetVersionLanguage(const Bytes& file) {
+uint16_t GetVersionLanguage(ByteView file) {
   ResourceTree tree;
   return read_pe_resources(file, &tree) ? version_language(tree) : 0;
 }
 
-bool ReplaceIconFromIco(const Bytes& icon_file, Bytes* target) {
+bool ReplaceIconFromIco(ByteView icon_file, Bytes* target) {
   IconFile icon;
   if (!parse_icon_file(icon_file, &icon)) return false;
   return edit_resources(target, [&](ResourceTree& tree) {
@@ -105,7 +105,7 @@ bool ReplaceIconFromIco(const Bytes& icon_file, Bytes* target) {
   });
 }
 
-bool CopyIconFromExecutable(const Bytes& source, Bytes* target) {
+bool CopyIconFromExecutable(ByteView source, Bytes* target) {
   ResourceTree from;
   if (!read_pe_resources(source, &from)) return false;
   const NameMap* groups = names_of(from, kRtGroupIcon);
@@ -129,7 +129,7 @@ bool CopyIconFromExecutable(const Bytes& source, Bytes* target) {
   });
 }
 
-bool CopyVersionInfo(const Bytes& source, Bytes* target) {
+bool CopyVersionInfo(ByteView source, Bytes* target) {
   ResourceTree from;
   if (!read_pe_resources(source, &from)) return false;
   const NameMap* versions = names_of(from, kRtVersion);

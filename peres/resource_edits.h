@@ -15,17 +15,17 @@ namespace tw::peres {
 // under the old group's name (1 when the target had none), in the language
 // of GetVersionLanguage(target). An icon file without images gives an
 // empty group.
-bool ReplaceIconFromIco(const Bytes& icon_file, Bytes* target);
+bool ReplaceIconFromIco(ByteView icon_file, Bytes* target);
 
 // Replaces the target's first icon group by the first icon group of an
 // executable, in every language of that group, with the images it names
 // under their identifiers. The group keeps the target's group name (the
 // source's when the target had none).
-bool CopyIconFromExecutable(const Bytes& source, Bytes* target);
+bool CopyIconFromExecutable(ByteView source, Bytes* target);
 
 // Replaces all version information of the target by the source's, every
 // name and language as they are. Fails when the source has none.
-bool CopyVersionInfo(const Bytes& source, Bytes* target);
+bool CopyVersionInfo(ByteView source, Bytes* target);
 
 // Writes data under type and name in the language of
 // GetVersionLanguage(target). The name is replaced in every language, so
@@ -38,7 +38,7 @@ bool WriteResourceInLanguage(Bytes* target, const ResName& type, const ResName& 
 
 // The language of the file's version information (the first entry of its
 // translation table); 0 when it has none or cannot be read.
-uint16_t GetVersionLanguage(const Bytes& file);
+uint16_t GetVersionLanguage(ByteView file);
 
 // Reads the target's resources, lets `edit` change them and writes the
 // target back with them; false (target untouched) when the target cannot be

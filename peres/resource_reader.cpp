@@ -10,7 +10,7 @@ const uint32_t kHighBit = 0x80000000u;
 
 class TreeReader {
  public:
-  TreeReader(const Bytes& f, const PeImage& pe, uint32_t base, uint32_t limit)
+  TreeReader(ByteView f, const PeImage& pe, uint32_t base, uint32_t limit)
       : f_(f), pe_(pe), base_(base), limit_(limit) {}
 
   bool read(ResourceTree* out) {
@@ -95,7 +95,7 @@ class TreeReader {
     return true;
   }
 
-  const Bytes& f_;
+  ByteView f_;
   const PeImage& pe_;
   uint32_t base_;   // file offset of the resource directory
   uint32_t limit_;  // bytes from base_ to the end of its section's raw data
@@ -104,7 +104,7 @@ class TreeReader {
 
 }  // namespace
 
-bool read_resources(const Bytes& file, const PeImage& pe, ResourceTree* out) {
+bool read_resources(ByteView file, const PeImage& pe, ResourceTree* out) {
   DataDirectory dir = pe.directory(kDirResource);
   if (dir.address == 0 || dir.size == 0) {
     out->clear();
@@ -118,7 +118,7 @@ bool read_resources(const Bytes& file, const PeImage& pe, ResourceTree* out) {
   return TreeReader(file, pe, base, limit).read(out);
 }
 
-bool read_pe_resources(const Bytes& file, ResourceTree* out) {
+bool read_pe_resources(ByteView file, ResourceTree* out) {
   PeImage pe;
   return parse_pe(file, &pe) && read_resources(file, pe, out);
 }

@@ -9,9 +9,9 @@ namespace tw::peres {
 // outside the file, a tree deeper or shallower than type/name/language, or
 // a directory reached twice (a loop). A file without resources gives an
 // empty tree.
-bool read_resources(const Bytes& file, const PeImage& pe, ResourceTree* out);
+bool read_resources(ByteView file, const PeImage& pe, ResourceTree* out);
 
 // Parses the file and reads its resources in one step.
-bool read_pe_resources(const Bytes& file, ResourceTree* out);
+bool read_pe_resources(ByteView file, ResourceTree* out);
 
 }  // namespace tw::peres

@@ -19,7 +19,7 @@ struct Block {
 // NUL-terminated UTF-16, padding to 4, the value (wValueLength bytes, or
 // words when wType is 1 for text), padding to 4, the child blocks.
 // Offsets are aligned from the start of the resource data.
-bool read_block(const Bytes& v, size_t at, size_t limit, Block* b) {
+bool read_block(ByteView v, size_t at, size_t limit, Block* b) {
   uint16_t length = 0, value_length = 0, type = 0;
   if (!read_u16(v, at, &length) || !read_u16(v, at + 2, &value_length) ||
       !read_u16(v, at + 4, &type) || length < 6 || at + length > limit)
@@ -39,7 +39,7 @@ bool read_block(const Bytes& v, size_t at, size_t limit, Block* b) {
 }
 
 // The child of `parent` whose key is `key`.
-bool find_child(const Bytes& v, const Block& parent, const std::u16string& key, Block* out) {
+bool find_child(ByteView v, const Block& parent, const std::u16string& key, Block* out) {
   for (size_t at = parent.children; at + 6 <= parent.end;) {
     Block child;
     if (!read_block(v, at, parent.end, &child)) return false;
@@ -54,7 +54,7 @@ bool find_child(const Bytes& v, const Block& parent, const std::u16string& key, 
 
 }  // namespace
 
-uint16_t translation_language(const Bytes& v) {
+uint16_t translation_language(ByteView v) {
   Block root, var_file_info, translation;
   uint16_t language = 0;
   if (!read_block(v, 0, v.size(), &root) || root.key != u"VS_VERSION_INFO" ||

@@ -43,10 +43,15 @@ TEST(StubResources, EditsFollowTheOptions) {
   StubEdits edits;
   edits.manifest_template = "level=\"requireAdministrator\" requireAdministrator";
   edits.codepage = 949;
-  edits.read_file = [&](const std::wstring& path, Bytes* out) {
+  struct InMemory : EditSource {
+    explicit InMemory(const Bytes& b) : b_(b) {}
+    ByteView bytes() const override { return b_; }
+    const Bytes& b_;
+  };
+  edits.open_source = [&](const std::wstring& path) -> std::unique_ptr<EditSource> {
     auto it = files.find(path);
-    if (it != files.end()) *out = it->second;
-    return it != files.end();
+    if (it == files.end()) return nullptr;
+    return std::make_unique<InMemory>(it->second);
   };
   struct Case {
     const wchar_t* icon;
