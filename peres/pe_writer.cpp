@@ -35,7 +35,8 @@ class Rewriter {
     int r = res.address ? pe_.section_of(res.address) : -1;
     if (r < 0) return -1;
     const Section& s = pe_.sections[size_t(r)];
-    if (s.virtual_address != res.address || s.raw_size == 0) return -1;
+    uint32_t table_end = header_of(pe_.sections.size());
+    if (s.virtual_address != res.address || s.raw_size == 0 || s.raw_offset < table_end) return -1;
     size_t after = pe_.sections.size() - size_t(r) - 1;
     if (after > 1) return -1;
     for (size_t i = 0; i < size_t(r); ++i) {

@@ -57,9 +57,9 @@ def stub_part(path) -> bytes:
     return data[:sr.read_sfx(path).header_offset]
 
 
-def source_pe(tmp_path, bits: int, version_language: int = 0x412):
+def source_pe(tmp_path, bits: int):
     """A resource-only DLL: icon group 5 in English (image tag 1) and German
-    (tags 2, 3), and version information in the given language."""
+    (tags 2, 3), and version information in Korean."""
     folder = tmp_path / f"pe{bits}"
     folder.mkdir()
     (folder / "en.ico").write_bytes(ico([image(1)]))
@@ -69,20 +69,13 @@ LANGUAGE 0x09, 0x01
 5 ICON "en.ico"
 LANGUAGE 0x07, 0x01
 5 ICON "de.ico"
-LANGUAGE {version_language & 0x3FF}, {version_language >> 10}
+LANGUAGE 0x12, 0x01
 1 VERSIONINFO
 FILEVERSION 1,2,3,4
 BEGIN
-  BLOCK "StringFileInfo"
-  BEGIN
-    BLOCK "{version_language:04X}04B0"
-    BEGIN
-      VALUE "FileDescription", "icon source"
-    END
-  END
   BLOCK "VarFileInfo"
   BEGIN
-    VALUE "Translation", {version_language:#x}, 1200
+    VALUE "Translation", 0x412, 1200
   END
 END
 """)
@@ -147,11 +140,11 @@ def test_icon_file_images_become_the_stubs_icon(wine, tmp_path, count):
     ("noicons.exe", None),     # a sound PE without icons
     ("broken.exe", b"MZ" + bytes(100)),
 ])
-def test_unusable_icon_source_leaves_the_stub_as_without_one(wine, tmp_path, name, content):
+def test_unusable_icon_and_version_source_leaves_the_stub_as_without_one(wine, tmp_path, name, content):
     source = tmp_path / name
     source.write_bytes(content if content is not None else wine.exe("resdump.exe").read_bytes())
     plain = stub_part(build(wine, tmp_path, name="plain.exe"))
-    edited = build(wine, tmp_path, ["-ic"], [source])
+    edited = build(wine, tmp_path, ["-ic", "-iv"], [source])
     assert stub_part(edited) == plain
     assert of_type(resources(plain), RT_GROUP_ICON).keys() == {("MAINICON", 1029)}
 
@@ -173,15 +166,6 @@ def test_icon_and_version_from_an_executable(wine, tmp_path, bits):
     assert list(manifests(res)) == [(1, 0x412)]
     same_tree_for_wine(wine, sfx, res)
     extracts_exactly(wine, tmp_path, sfx)
-
-
-def test_run_mode_takes_icon_and_version_from_the_file_to_run(wine, tmp_path):
-    src = make_tree(tmp_path / "src")
-    (src / "app.exe").write_bytes(source_pe(tmp_path, 32, 0x409).read_bytes())
-    res = resources(stub_part(build(wine, tmp_path, ["-mf", "-uh"], [src / "app.exe"])))
-    assert {k[1] for k in of_type(res, RT_GROUP_ICON)} == {0x409, 0x407}
-    assert list(of_type(res, RT_VERSION)) == [(1, 0x409)]
-    assert list(manifests(res)) == [(1, 0x409)]
 
 
 @pytest.mark.parametrize("switch", LEVELS)
