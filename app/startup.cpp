@@ -59,9 +59,10 @@ int run_headless(StartupOptions& s, const CarriedResources& carried) {
   return kExitFailed;
 }
 
-// Until the main window exists, a start without -h explains the command
-// line instead.
-int run_without_window(const CarriedResources& carried) {
+// The window front end: the main window, filled from s when the command
+// line was complete (s.flags.enough_parameters), which then builds at once.
+// Until that window exists, a start without -h explains the command line.
+int run_without_window(const StartupOptions& s, const CarriedResources& carried) {
   std::string usage(reinterpret_cast<const char*>(carried.usage.data), carried.usage.size);
   int n = MultiByteToWideChar(949, 0, usage.data(), int(usage.size()), nullptr, 0);
   std::wstring text(size_t(n), L'\0');
@@ -84,7 +85,7 @@ int run_maker() {
   CommandLine cl(GetCommandLineW(), module_path());
   StartupOptions s = options_from_command_line(cl);
   if (s.flags.headless) return run_headless(s, carried);
-  return run_without_window(carried);
+  return run_without_window(s, carried);
 }
 
 }  // namespace tw
