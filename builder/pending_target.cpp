@@ -23,6 +23,14 @@ std::wstring folder_part(const std::wstring& path) {
   return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash + 1);
 }
 
+// The temporary name is longer than the target's: a path that grows past
+// MAX_PATH with it is given the prefix that lifts the limit.
+std::wstring long_form(const std::wstring& path) {
+  if (path.size() < MAX_PATH || path.compare(0, 4, L"\\\\?\\") == 0) return path;
+  if (path.compare(0, 2, L"\\\\") == 0) return L"\\\\?\\UNC" + path.substr(1);
+  return L"\\\\?\\" + path;
+}
+
 // Opening the existing target for writing changes nothing, but tells at
 // once what the final rename would run into: a folder, a read-only file, a
 // program that is running.
@@ -47,7 +55,7 @@ FileHandle create_temp(const std::wstring& target, std::wstring* temp) {
   check_replaceable(target);
   uint32_t number = name_seed();
   for (int attempt = 0; attempt < 64; ++attempt) {
-    *temp = folder_part(target) + temp_target_name(name_part(target), number);
+    *temp = long_form(folder_part(target) + temp_target_name(name_part(target), number));
     FileHandle file(CreateFileW(temp->c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                                 CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (file.valid()) return file;
@@ -70,13 +78,13 @@ void remove_stale_temp_targets(const std::wstring& target) {
   std::wstring folder = folder_part(target), name = name_part(target);
   if (name.empty()) return;
   WIN32_FIND_DATAW found;
-  FindHandle find(FindFirstFileW((folder + name + L".~tw*.tmp").c_str(), &found));
+  FindHandle find(FindFirstFileW(long_form(folder + name + L".~tw*.tmp").c_str(), &found));
   if (!find.valid()) return;
   do {
     // The pattern may also match short (8.3) names: the long name decides.
     if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
         is_temp_target_name(found.cFileName, name))
-      remove_file(folder + found.cFileName);
+      remove_file(long_form(folder + found.cFileName));
   } while (FindNextFileW(find.get(), &found));
 }
 
