@@ -6,7 +6,6 @@
 #include "message_ids.h"
 #include "temp_target_name.h"
 #include "win_handle.h"
-#include "win_paths.h"
 
 namespace tw {
 
