@@ -21,13 +21,17 @@ namespace tw {
 
 namespace {
 
-std::string module_path_acp() {
-  char buf[261] = {};
-  GetModuleFileNameA(nullptr, buf, sizeof buf - 1);
-  return buf;
+std::wstring module_path() {
+  std::wstring buf(MAX_PATH, L'\0');
+  for (;;) {
+    DWORD n = GetModuleFileNameW(nullptr, &buf[0], DWORD(buf.size()));
+    if (n < buf.size()) {
+      buf.resize(n);
+      return buf;
+    }
+    buf.resize(buf.size() * 2);  // cut short: try a larger buffer
+  }
 }
-
-bool lead_byte(unsigned char c) { return is_acp_lead_byte(c); }
 
 uint64_t clock_seed() {
   FILETIME ft;
@@ -55,9 +59,10 @@ int run_headless(StartupOptions& s, const CarriedResources& carried) {
   return kExitFailed;
 }
 
-// Until the main window exists, a start without -h explains the command
-// line instead.
-int run_without_window(const CarriedResources& carried) {
+// The window front end: the main window, filled from s when the command
+// line was complete (s.flags.enough_parameters), which then builds at once.
+// Until that window exists, a start without -h explains the command line.
+int run_without_window(const StartupOptions& s, const CarriedResources& carried) {
   std::string usage(reinterpret_cast<const char*>(carried.usage.data), carried.usage.size);
   int n = MultiByteToWideChar(949, 0, usage.data(), int(usage.size()), nullptr, 0);
   std::wstring text(size_t(n), L'\0');
@@ -75,10 +80,12 @@ int run_maker() {
     return 0;
   }
   seed_run_ids(clock_seed());
-  CommandLine cl(GetCommandLineA(), module_path_acp(), lead_byte);
-  StartupOptions s = options_from_command_line(cl, acp_to_wide);
+  // The wide command line: paths and texts reach the build as the user typed
+  // them; what must be stored as code-page bytes is checked there.
+  CommandLine cl(GetCommandLineW(), module_path());
+  StartupOptions s = options_from_command_line(cl);
   if (s.flags.headless) return run_headless(s, carried);
-  return run_without_window(carried);
+  return run_without_window(s, carried);
 }
 
 }  // namespace tw

@@ -8,6 +8,7 @@
 #include "mapped_file.h"
 #include "message_ids.h"
 #include "messages.h"
+#include "pending_target.h"
 #include "run_id.h"
 #include "source_scan.h"
 #include "stub_resources.h"
@@ -74,16 +75,10 @@ peres::Bytes edited_stub(const BuildOptions& o, const RunFlags& flags,
   return edit_stub_resources(stub, o, flags, edits);
 }
 
-void delete_target(const std::wstring& target) {
-  SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_NORMAL);
-  DeleteFileW(target.c_str());
-}
-
 // Appends header, records and terminator. False when cancelled.
-bool write_container(const BuildOptions& o, const OptionHeader& header,
+bool write_container(ByteSink& sink, const BuildOptions& o, const OptionHeader& header,
                      const CarriedResources& carried, const std::vector<FileItem>& items,
                      const std::vector<std::string>& names, BuildMonitor& monitor) {
-  FileSink sink(o.target_file);
   ContainerWriter writer(sink, o.data_compressed);
   writer.write_header(header);
 
@@ -121,7 +116,6 @@ bool write_container(const BuildOptions& o, const OptionHeader& header,
     progress.file_finished(item.size);
   }
   if (!cancelled) writer.write_terminator();
-  sink.close();
   return !cancelled;
 }
 
@@ -133,23 +127,27 @@ bool build_sfx(BuildOptions o, const RunFlags& flags, const CarriedResources& ca
   normalise(&o, host);
   monitor.show_labels(load_message(kMsgInitialising), o.target_file);
   monitor.progress(0, 0, 0, 0);
+  // Before the scan: a target inside the source must not take along what a
+  // killed build left there.
+  remove_stale_temp_targets(o.target_file);
   std::vector<FileItem> items = scan_source(o.source_folder);
   check_sizes(items, o.source_folder);
   EncodedTexts texts = encode_texts(items, o);
   OptionHeader header = make_header(o, texts);
 
   create_folder_tree(parent_folder(o.target_file));
+  // The stub is edited in memory first, so that a failed edit leaves
+  // nothing half-done. The file is written under a temporary name and
+  // replaces the target only when complete; failing or cancelled, it is
+  // removed and the target stays.
   peres::Bytes stub = edited_stub(o, flags, carried, texts.codepage);
-  write_new_file(o.target_file, stub.data(), stub.size());
-
   bool finished;
-  try {
-    finished = write_container(o, header, carried, items, texts.names, monitor);
-  } catch (...) {
-    delete_target(o.target_file);
-    throw;
+  {
+    PendingTarget target(o.target_file);
+    target.sink().write(stub.data(), stub.size());
+    finished = write_container(target.sink(), o, header, carried, items, texts.names, monitor);
+    if (finished) target.commit();
   }
-  if (!finished) delete_target(o.target_file);
   monitor.finished(finished);
   return finished;
 }
