@@ -1,5 +1,7 @@
 #include "stub_resources.h"
 
+#include "build_error.h"
+#include "message_ids.h"
 #include "resource_edits.h"
 #include "validation.h"
 
@@ -57,10 +59,13 @@ peres::Bytes edit_stub_resources(const peres::Bytes& stub, const BuildOptions& o
                   Bytes(text.begin(), text.end()));
   }
 
+  // Without the record the stub would read the names in its system's code
+  // page: a stub that cannot take it is not fit to be used.
   Bytes codepage(4);
   put_u32(codepage, 0, e.codepage);
-  WriteResourceInLanguage(&out, ResName::number(kRtRcData), ResName::string(u"CODEPAGE"), 0,
-                          codepage);
+  if (!WriteResourceInLanguage(&out, ResName::number(kRtRcData), ResName::string(u"CODEPAGE"), 0,
+                               codepage))
+    throw BuildError(kMsgDamagedProgram, std::wstring());
   return out;
 }
 

@@ -36,7 +36,8 @@ struct StubEdits {
 // file to run; version information from the icon file with -iv, else in
 // run mode from the file to run; the manifest for UAC levels 1 and 2; the
 // code page as RCDATA "CODEPAGE". An edit that fails is left out silently
-// and the others still happen.
+// and the others still happen; only a stub that cannot take the code-page
+// record throws BuildError (the carried stub is damaged).
 peres::Bytes edit_stub_resources(const peres::Bytes& stub, const BuildOptions& o,
                                  const RunFlags& flags, const StubEdits& edits);
 

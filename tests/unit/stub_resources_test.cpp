@@ -6,6 +6,7 @@
 
 #include <map>
 
+#include "build_error.h"
 #include "pe_writer.h"
 #include "peres_test_pe.h"
 #include "resource_reader.h"
@@ -67,6 +68,7 @@ TEST(StubResources, RunModeSourcesAndNoFallbackForAFailedIconFile) {
     EXPECT_EQ(only(kRtIcon), c.icon_tag ? Bytes{c.icon_tag} : Bytes()) << int(&c - cases);
     EXPECT_EQ(only(kRtVersion), c.version_tag ? Bytes{c.version_tag} : Bytes()) << int(&c - cases);
   }
+  EXPECT_THROW(edit_stub_resources(Bytes{'M', 'Z'}, BuildOptions(), RunFlags(), edits), BuildError);
 }
 
 }  // namespace
