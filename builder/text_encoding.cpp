@@ -44,7 +44,7 @@ Attempt encode_all(const std::vector<FileItem>& items, const BuildOptions& o, bo
     encode(items[i].name, o.source_folder + items[i].name, &a.texts.names[i]);
   encode(o.parameters, o.parameters, &a.texts.parameters);
   encode(o.custom_folder, o.custom_folder, &a.texts.custom_folder);
-  auto cut = utf8 ? cut_utf8 : cut_acp;
+  auto cut = a.texts.codepage == kCodePageUtf8 ? cut_utf8 : cut_acp;  // the ANSI page may be UTF-8
   a.texts.parameters = cut(a.texts.parameters, kParametersMax);
   a.texts.custom_folder = cut(a.texts.custom_folder, kCustomFolderMax);
   return a;
