@@ -1,5 +1,7 @@
 #include "stub_resources.h"
 
+#include <new>
+
 #include "build_error.h"
 #include "message_ids.h"
 #include "resource_edits.h"
@@ -19,11 +21,14 @@ bool has_ico_extension(const std::wstring& path) {
 }
 
 // Opens the source and runs the edit with it; a source that cannot be
-// opened is a failed edit.
+// opened, or needs more memory than there is, is a failed edit.
 template <typename Edit>
 void with_source(const StubEdits& e, const std::wstring& path, peres::Bytes* stub, Edit edit) {
-  std::unique_ptr<EditSource> source = e.open_source(path);
-  if (source) edit(source->bytes(), stub);
+  try {
+    std::unique_ptr<EditSource> source = e.open_source(path);
+    if (source) edit(source->bytes(), stub);
+  } catch (const std::bad_alloc&) {
+  }
 }
 
 }  // namespace

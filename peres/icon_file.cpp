@@ -12,11 +12,15 @@ bool parse_icon_file(ByteView f, IconFile* out) {
   uint16_t count = 0;
   if (!read_u16(f, 4, &count) || !in_bounds(6, 16ull * count, f.size())) return false;
   memcpy(icon.header, f.data(), 6);
+  uint64_t total = 0;
   for (uint16_t i = 0; i < count; ++i) {
     uint32_t at = 6 + 16u * i, size = 0, offset = 0;
     read_u32(f, at + 8, &size);
     read_u32(f, at + 12, &offset);
-    if (!in_bounds(offset, size, f.size())) return false;
+    // Images do not overlap, so together they fit in the file: entries that
+    // share their bytes many times over are damage, not a reason to copy.
+    total += size;
+    if (!in_bounds(offset, size, f.size()) || total > f.size()) return false;
     IconImage image;
     memcpy(image.entry, &f[at], 12);
     image.data.assign(f.begin() + offset, f.begin() + offset + size);

@@ -16,7 +16,8 @@ struct IconFile {
   std::vector<IconImage> images;
 };
 
-// False when the file is shorter than its directory or an image it lists.
+// False when the file is shorter than its directory or an image it lists,
+// or its images together are larger than the file.
 bool parse_icon_file(ByteView file, IconFile* out);
 
 // The group resource of an icon file whose images get identifiers 1..count.

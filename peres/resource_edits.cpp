@@ -86,7 +86,7 @@ bool edit_resources(Bytes* target, const std::function<bool(ResourceTree&)>& edi
 
 uint16_t GetVersionLanguage(ByteView file) {
   ResourceTree tree;
-  return read_pe_resources(file, &tree) ? version_language(tree) : 0;
+  return read_pe_resources(file, &tree, {kRtVersion}) ? version_language(tree) : 0;
 }
 
 bool ReplaceIconFromIco(ByteView icon_file, Bytes* target) {
@@ -107,7 +107,7 @@ bool ReplaceIconFromIco(ByteView icon_file, Bytes* target) {
 
 bool CopyIconFromExecutable(ByteView source, Bytes* target) {
   ResourceTree from;
-  if (!read_pe_resources(source, &from)) return false;
+  if (!read_pe_resources(source, &from, {kRtIcon, kRtGroupIcon})) return false;
   const NameMap* groups = names_of(from, kRtGroupIcon);
   if (!groups || groups->empty()) return false;
   const auto& group = *groups->begin();
@@ -131,7 +131,7 @@ bool CopyIconFromExecutable(ByteView source, Bytes* target) {
 
 bool CopyVersionInfo(ByteView source, Bytes* target) {
   ResourceTree from;
-  if (!read_pe_resources(source, &from)) return false;
+  if (!read_pe_resources(source, &from, {kRtVersion})) return false;
   const NameMap* versions = names_of(from, kRtVersion);
   if (!versions || versions->empty()) return false;
   return edit_resources(target, [&](ResourceTree& tree) {

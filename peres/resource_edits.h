@@ -3,7 +3,8 @@
 // in memory. Each one either succeeds and leaves the complete new image in
 // *target, or fails and leaves *target exactly as it was. Source files
 // (icon files, executables) that are damaged make an edit fail; they are
-// never read past their end.
+// never read past their end. Memory running out throws std::bad_alloc, with
+// *target unchanged.
 #include <functional>
 
 #include "resource_tree.h"

@@ -1,5 +1,6 @@
 #include "resource_reader.h"
 
+#include <algorithm>
 #include <set>
 
 namespace tw::peres {
@@ -10,22 +11,30 @@ const uint32_t kHighBit = 0x80000000u;
 
 class TreeReader {
  public:
-  TreeReader(ByteView f, const PeImage& pe, uint32_t base, uint32_t limit)
-      : f_(f), pe_(pe), base_(base), limit_(limit) {}
+  TreeReader(ByteView f, const PeImage& pe, uint32_t base, uint32_t limit,
+             const std::vector<uint16_t>& types)
+      : f_(f), pe_(pe), base_(base), limit_(limit), types_(types) {}
 
   bool read(ResourceTree* out) {
     ResourceTree tree;
     bool ok = read_directory(0, 0, [&](const ResName& type, uint32_t dir) {
       NameMap& names = tree[type];
+      bool keep = types_.empty() ||
+                  (type.is_id && std::count(types_.begin(), types_.end(), type.id));
       return read_directory(dir, 1, [&](const ResName& name, uint32_t dir2) {
         LanguageMap& langs = names[name];
         return read_directory(dir2, 2, [&](const ResName& lang, uint32_t entry) {
           if (!lang.is_id || langs.count(lang.id)) return false;
-          return read_data(entry, &langs[lang.id]);
+          return read_data(entry, &langs[lang.id], keep);
         });
       });
     });
     if (!ok) return false;
+    if (!types_.empty())
+      for (auto it = tree.begin(); it != tree.end();)
+        it = it->first.is_id && std::count(types_.begin(), types_.end(), it->first.id)
+                 ? std::next(it)
+                 : tree.erase(it);
     *out = std::move(tree);
     return true;
   }
@@ -84,14 +93,14 @@ class TreeReader {
 
   // Data entry (16 bytes): DataRVA, Size, CodePage, Reserved. The data may
   // lie anywhere in the file's sections.
-  bool read_data(uint32_t entry, ResData* out) {
+  bool read_data(uint32_t entry, ResData* out, bool copy) {
     uint32_t rva = 0, size = 0, offset = 0;
     if (!fits(entry, 16)) return false;
     read_u32(f_, base_ + entry, &rva);
     read_u32(f_, base_ + entry + 4, &size);
     read_u32(f_, base_ + entry + 8, &out->codepage);
     if (size && !pe_.rva_to_offset(rva, size, &offset)) return false;
-    out->data.assign(f_.begin() + offset, f_.begin() + offset + size);
+    if (copy) out->data.assign(f_.begin() + offset, f_.begin() + offset + size);
     return true;
   }
 
@@ -99,12 +108,14 @@ class TreeReader {
   const PeImage& pe_;
   uint32_t base_;   // file offset of the resource directory
   uint32_t limit_;  // bytes from base_ to the end of its section's raw data
+  const std::vector<uint16_t>& types_;
   std::set<uint32_t> visited_;
 };
 
 }  // namespace
 
-bool read_resources(ByteView file, const PeImage& pe, ResourceTree* out) {
+bool read_resources(ByteView file, const PeImage& pe, ResourceTree* out,
+                    const std::vector<uint16_t>& types) {
   DataDirectory dir = pe.directory(kDirResource);
   if (dir.address == 0 || dir.size == 0) {
     out->clear();
@@ -115,12 +126,12 @@ bool read_resources(ByteView file, const PeImage& pe, ResourceTree* out) {
   if (s < 0 || !pe.rva_to_offset(dir.address, 16, &base)) return false;
   const Section& sec = pe.sections[size_t(s)];
   uint32_t limit = sec.raw_offset + sec.raw_size - base;
-  return TreeReader(file, pe, base, limit).read(out);
+  return TreeReader(file, pe, base, limit, types).read(out);
 }
 
-bool read_pe_resources(ByteView file, ResourceTree* out) {
+bool read_pe_resources(ByteView file, ResourceTree* out, const std::vector<uint16_t>& types) {
   PeImage pe;
-  return parse_pe(file, &pe) && read_resources(file, pe, out);
+  return parse_pe(file, &pe) && read_resources(file, pe, out, types);
 }
 
 }  // namespace tw::peres

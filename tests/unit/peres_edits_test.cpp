@@ -75,6 +75,12 @@ TEST(PeresEdits, DamagedTargetGroupOrVersionData) {
   const Bytes before = target;
   EXPECT_FALSE(ReplaceIconFromIco(kOneImageIco, &target));
   EXPECT_EQ(target, before);
+  // Two images that are each the whole icon file: damage, not copied twice.
+  Bytes shared = {0, 0, 1, 0, 2, 0}, sound = with(ResourceTree{});
+  for (int i = 0; i < 2; ++i) shared.insert(shared.end(), {1, 1, 0, 0, 1, 0, 32, 0, 38, 0, 0, 0, 0, 0, 0, 0});
+  EXPECT_FALSE(ReplaceIconFromIco(shared, &sound));
+  shared[4] = 1;  // one of them is fine
+  EXPECT_TRUE(ReplaceIconFromIco(shared, &sound));
   Bytes broken = version_info(1042);
   put_u16(broken, 0, 0xFFFF);  // longer than its data
   damaged[id(kRtVersion)][id(1)][0] = ResData{broken, 0};
