@@ -6,12 +6,13 @@
 #include <windows.h>
 
 #include "container_format.h"
+#include "extract_pass.h"
 #include "own_file.h"
 #include "path_list.h"
 #include "texts.h"
 
 // Characters in every path buffer (the longest path Windows handles).
-const DWORD kPathCap = 32768;
+const DWORD kPathCap = tw::kPathChars;
 
 // Size of the buffer for compressed chunks (and for stored data).
 const uint32_t kDataBufferSize = tw::kChunkCompressedMax;
@@ -22,14 +23,15 @@ struct StubState {
   uint64_t container_start;
   tw::OptionHeader header;
   bool header_read;
+  UINT code_page;  // of the stored names and texts
   HANDLE mutex;  // of the one-instance check, null when none
   const StubTexts* texts;
   int64_t total;  // sum of the size fields
-  int64_t done;   // raw bytes handled so far
+  int64_t done;   // raw bytes handled so far (by both passes)
   wchar_t folder[kPathCap];       // extraction folder, ends with a backslash
   wchar_t run_path[kPathCap];     // record of kind 1, empty until met
-  wchar_t helper_path[kPathCap];  // record of kind 2, empty until met
-  PathList extracted;             // files written by this run
+  wchar_t helper_path[kPathCap];  // the helper, once written
+  PathList extracted;             // files this run created
   PathList created;               // folders created by this run, in order
 };
 
