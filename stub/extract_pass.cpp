@@ -137,30 +137,26 @@ uint32_t check_final(Extraction* x, uint32_t query_error) {
 }
 
 // The folders of x->path from `from` up to `end` (exclusive): each must be
-// a real folder, not a link. make: missing ones are created (and listed);
-// else a missing one is an error. *made: the last one was created now.
+// a real folder, not a link. make: missing ones are created (and listed;
+// the creation is tried first, as the folders are new in most runs); else
+// a missing one is an error. *made: the last one was created now.
 uint32_t walk_folders(Extraction* x, size_t from, size_t end, bool make, bool* made) {
   const FileSystem* fs = x->hooks.fs;
   for (size_t i = from; i <= end; ++i) {
     if (i < end && x->path[i] != L'\\') continue;
     wchar_t saved = x->path[i];
     x->path[i] = 0;
-    uint32_t a = fs->attributes(fs->ctx, x->path);
-    uint32_t r = 0;
-    *made = false;
-    if (a == kFsNoFile && make) {
-      r = fs->create_folder(fs->ctx, x->path);
-      if (r == 0) {
-        *made = true;
-        a = kFsDirectory;
-        if (!x->created->add(x->path)) r = kErrNotEnoughMemory;
-      } else if (r == kErrAlreadyExists) {
-        r = 0;
-        a = fs->attributes(fs->ctx, x->path);
-      }
+    uint32_t r = make ? fs->create_folder(fs->ctx, x->path) : kErrAlreadyExists;
+    *made = r == 0;
+    uint32_t a = kFsDirectory;
+    if (r == 0) {
+      if (!x->created->add(x->path)) r = kErrNotEnoughMemory;
+    } else if (r == kErrAlreadyExists) {
+      a = fs->attributes(fs->ctx, x->path);
+      r = 0;
+      if (a == kFsNoFile || !(a & kFsDirectory)) r = kErrPathNotFound;
+      if (a != kFsNoFile && (a & kFsReparsePoint)) r = kErrReparsePoint;
     }
-    if (!r && a != kFsNoFile && (a & kFsReparsePoint)) r = kErrReparsePoint;
-    if (!r && (a == kFsNoFile || !(a & kFsDirectory))) r = kErrPathNotFound;
     x->path[i] = saved;
     if (r) return r;
   }
@@ -209,30 +205,31 @@ bool temp_name(Extraction* x, uint32_t attempt) {
   return wappend(x->temp, kPathChars, tail);
 }
 
-// Creates the file to write: the path itself when it is new, else a
-// temporary file beside it. Its final path must lie below the root.
-uint32_t open_target(Extraction* x, bool existed, FsFile* out) {
+// An opened file must really lie below the root; otherwise it goes again.
+uint32_t check_opened(Extraction* x, const wchar_t* name, FsFile* out) {
+  const FileSystem* fs = x->hooks.fs;
+  uint32_t r = check_final(x, fs->final_path(fs->ctx, *out, x->final_path, kPathChars));
+  if (r) {
+    fs->close(fs->ctx, *out);
+    fs->remove_file(fs->ctx, name);
+    *out = nullptr;
+  }
+  return r;
+}
+
+// Creates a temporary file beside x->path (x->temp names it).
+uint32_t open_temp(Extraction* x, FsFile* out) {
   const FileSystem* fs = x->hooks.fs;
   uint32_t r = kErrFileExists;
-  if (!existed) {
-    r = fs->create_file(fs->ctx, x->path, out);
-  } else {
-    for (uint32_t attempt = 0; attempt < 0x10000 && (r == kErrFileExists || r == kErrAlreadyExists); ++attempt) {
-      if (!temp_name(x, attempt)) return kErrNameTooLong;
-      r = fs->create_file(fs->ctx, x->temp, out);
-    }
+  for (uint32_t attempt = 0; attempt < 0x10000 && (r == kErrFileExists || r == kErrAlreadyExists); ++attempt) {
+    if (!temp_name(x, attempt)) return kErrNameTooLong;
+    r = fs->create_file(fs->ctx, x->temp, out);
   }
   if (r) {
     *out = nullptr;
     return r;
   }
-  r = check_final(x, fs->final_path(fs->ctx, *out, x->final_path, kPathChars));
-  if (r) {
-    fs->close(fs->ctx, *out);
-    fs->remove_file(fs->ctx, existed ? x->temp : x->path);
-    *out = nullptr;
-  }
-  return r;
+  return check_opened(x, x->temp, out);
 }
 
 // Whether an existing file gets the record's data.
@@ -248,12 +245,13 @@ bool overwrite(Extraction* x, uint8_t kind) {
   }
 }
 
-// Looks at the place of a file before anything is written: its folders,
-// and an existing file (which must be a plain file below the root).
-uint32_t prepare_file(Extraction* x, size_t base_len, uint32_t* existing) {
+// Looks at the place of a file before anything is written: its folders
+// must be real ones. A new file is created at once under its name (one
+// look-up of the name); only when the name is taken is the existing file
+// looked at: it must be a plain file below the root.
+uint32_t open_or_inspect(Extraction* x, size_t base_len, FsFile* out, uint32_t* existing) {
   const FileSystem* fs = x->hooks.fs;
-  size_t end = wlen(x->path);
-  size_t parent = end;
+  size_t parent = wlen(x->path);
   while (parent > base_len && x->path[parent - 1] != L'\\') --parent;
   if (parent > base_len) {
     --parent;  // the backslash
@@ -264,8 +262,13 @@ uint32_t prepare_file(Extraction* x, size_t base_len, uint32_t* existing) {
       remember_checked(x, parent);
     }
   }
+  *existing = kFsNoFile;
+  uint32_t r = fs->create_file(fs->ctx, x->path, out);
+  if (r == 0) return check_opened(x, x->path, out);
+  *out = nullptr;
+  if (r != kErrFileExists && r != kErrAlreadyExists && r != kErrAccessDenied) return r;
   *existing = fs->attributes(fs->ctx, x->path);
-  if (*existing == kFsNoFile) return 0;
+  if (*existing == kFsNoFile) return r;
   if (*existing & kFsReparsePoint) return kErrReparsePoint;
   if (*existing & kFsDirectory) return kErrAccessDenied;
   // Some links show no reparse attribute: where the file really is tells.
@@ -302,9 +305,9 @@ uint32_t file_record(Extraction* x, const EntryHead& head, uint32_t sum, bool wr
   uint32_t existing = kFsNoFile;
   if (write) {
     if (head.kind == kKindRunFile) wcopy(x->run_path, kPathChars, x->path);
-    if (uint32_t r = prepare_file(x, base_len, &existing)) return failed(x, x->path, r);
-    if (existing == kFsNoFile || overwrite(x, head.kind)) {
-      if (uint32_t r = open_target(x, existing != kFsNoFile, &out)) return failed(x, x->path, r);
+    if (uint32_t r = open_or_inspect(x, base_len, &out, &existing)) return failed(x, x->path, r);
+    if (existing != kFsNoFile && overwrite(x, head.kind)) {
+      if (uint32_t r = open_temp(x, &out)) return failed(x, x->path, r);
     }
   }
   uint32_t r = copy_data(x, uint64_t(head.size), &sum, out);
