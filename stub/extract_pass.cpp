@@ -1,10 +1,10 @@
 #include "extract_pass.h"
 
 #include <string.h>
-#include <zlib.h>
 
 #include "byte_sum.h"
 #include "entry_name.h"
+#include "inflate.h"
 #include "wide.h"
 
 namespace tw {
@@ -39,25 +39,6 @@ bool read_next(Extraction* x, void* buf, uint32_t n) {
   return true;
 }
 
-// One inflater for the whole run, reset for every chunk.
-z_stream g_z;
-bool g_z_ready;
-
-// Inflates one complete zlib stream that must give exactly raw bytes.
-bool inflate_chunk(const unsigned char* in, uint32_t n, unsigned char* out, uint32_t raw) {
-  if (!g_z_ready) {
-    if (inflateInit(&g_z) != Z_OK) return false;
-    g_z_ready = true;
-  } else if (inflateReset(&g_z) != Z_OK) {
-    return false;
-  }
-  g_z.next_in = const_cast<unsigned char*>(in);
-  g_z.avail_in = n;
-  g_z.next_out = out;
-  g_z.avail_out = raw;
-  return inflate(&g_z, Z_FINISH) == Z_STREAM_END && g_z.total_out == raw;
-}
-
 // Reads, inflates and sums the chunks of one file of `size` bytes; hands
 // each block to `out` when a file is open.
 uint32_t copy_data(Extraction* x, uint64_t size, uint32_t* sum, FsFile out) {
@@ -73,7 +54,7 @@ uint32_t copy_data(Extraction* x, uint64_t size, uint32_t* sum, FsFile out) {
       if (stream > kChunkCompressedMax) return damaged(x, kCodeChunkTooLarge);
       if (!raw_length_fits(n, size - handled)) return damaged(x, kCodeChecksum);
       if (!read_next(x, x->data, stream)) return damaged(x, kCodeChecksum);
-      if (!inflate_chunk(x->data, stream, x->block, n)) return damaged(x, kCodeInflate);
+      if (!inflate_zlib(x->data, stream, x->block, n)) return damaged(x, kCodeInflate);
       block = x->block;
     } else {
       uint64_t left = size - handled;

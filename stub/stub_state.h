@@ -48,11 +48,12 @@ extern wchar_t g_fail_text[kPathCap];
 DWORD fail(const wchar_t* text, DWORD code);
 
 // Exit codes the stub reports itself (Windows error numbers).
-const DWORD kCodeDamaged = 13;         // ERROR_INVALID_DATA: damaged or empty data
-const DWORD kCodeChecksum = 23;        // ERROR_CRC: a record does not match its data
-const DWORD kCodeChunkTooLarge = 8;    // ERROR_NOT_ENOUGH_MEMORY
+// Damaged data: 13, 23, 8 and 160 (extract_pass.h).
+using tw::kCodeChecksum;
+using tw::kCodeChunkTooLarge;
+using tw::kCodeDamaged;
+using tw::kCodeInflate;
 const DWORD kCodeNoContainer = 38;     // ERROR_HANDLE_EOF
 const DWORD kCodeNoRunFile = 87;       // ERROR_INVALID_PARAMETER
 const DWORD kCodeDiskFull = 112;       // ERROR_DISK_FULL
-const DWORD kCodeInflate = 160;        // ERROR_BAD_ARGUMENTS: zlib refused a chunk
 const DWORD kCodeSecondInstance = 1152;  // ERROR_SINGLE_INSTANCE_APP
