@@ -229,7 +229,7 @@ bool overwrite(Extraction* x, uint8_t kind) {
 // Looks at the place of a file before anything is written: its folders
 // must be real ones. A new file is created at once under its name (one
 // look-up of the name); only when the name is taken is the existing file
-// looked at: it must be a plain file below the root.
+// looked at: it must be a plain file.
 uint32_t open_or_inspect(Extraction* x, size_t base_len, FsFile* out, uint32_t* existing) {
   const FileSystem* fs = x->hooks.fs;
   size_t parent = wlen(x->path);
@@ -251,9 +251,7 @@ uint32_t open_or_inspect(Extraction* x, size_t base_len, FsFile* out, uint32_t* 
   *existing = fs->attributes(fs->ctx, x->path);
   if (*existing == kFsNoFile) return r;
   if (*existing & kFsReparsePoint) return kErrReparsePoint;
-  if (*existing & kFsDirectory) return kErrAccessDenied;
-  // Some links show no reparse attribute: where the file really is tells.
-  return check_final(x, fs->folder_final_path(fs->ctx, x->path, x->final_path, kPathChars));
+  return (*existing & kFsDirectory) ? kErrAccessDenied : 0;
 }
 
 // The written file gets its time, replaces the old one when there was one,
@@ -288,7 +286,11 @@ uint32_t file_record(Extraction* x, const EntryHead& head, uint32_t sum, bool wr
     if (head.kind == kKindRunFile) wcopy(x->run_path, kPathChars, x->path);
     if (uint32_t r = open_or_inspect(x, base_len, &out, &existing)) return failed(x, x->path, r);
     if (existing != kFsNoFile && overwrite(x, head.kind)) {
-      if (uint32_t r = open_temp(x, &out)) return failed(x, x->path, r);
+      // Some links show no reparse attribute: where the file really is
+      // tells.
+      uint32_t r = check_final(x, fs->folder_final_path(fs->ctx, x->path, x->final_path, kPathChars));
+      if (!r) r = open_temp(x, &out);
+      if (r) return failed(x, x->path, r);
     }
   }
   uint32_t r = copy_data(x, uint64_t(head.size), &sum, out);
