@@ -170,7 +170,7 @@ bool stored(Bits* s, Output* o) {
   if (size_t(p[2] | p[3] << 8) != (~len & 0xFFFF)) return false;
   at += 4;
   if (len > s->n - at || len > o->size - o->pos) return false;
-  for (size_t i = 0; i < len; ++i) o->p[o->pos + i] = s->in[at + i];
+  __builtin_memcpy(o->p + o->pos, s->in + at, len);
   o->pos += len;
   s->pos = at + len;
   s->buf = 0;
@@ -238,6 +238,16 @@ uint32_t adler32(uint32_t adler, const unsigned char* p, size_t n) {
   while (n) {
     size_t k = n < 5552 ? n : 5552;  // the most bytes before b can overflow
     n -= k;
+    for (; k >= 4; k -= 4, p += 4) {
+      a += p[0];
+      b += a;
+      a += p[1];
+      b += a;
+      a += p[2];
+      b += a;
+      a += p[3];
+      b += a;
+    }
     while (k--) {
       a += *p++;
       b += a;
