@@ -39,6 +39,17 @@ bool read_next(Extraction* x, void* buf, uint32_t n) {
   return true;
 }
 
+// The verify pass keeps the first inflated chunks, as many as the cache
+// holds, for the write pass (which then need not inflate them again).
+void keep(Extraction* x, uint32_t n) {
+  if (x->cache_closed || n > x->cache_size - x->cache_filled) {
+    x->cache_closed = true;  // only a run of chunks from the start
+    return;
+  }
+  memcpy(x->cache + x->cache_filled, x->block, n);
+  x->cache_filled += n;
+}
+
 // Reads, inflates and sums the chunks of one file of `size` bytes; hands
 // each block to `out` when a file is open.
 uint32_t copy_data(Extraction* x, uint64_t size, uint32_t* sum, FsFile out) {
@@ -53,9 +64,18 @@ uint32_t copy_data(Extraction* x, uint64_t size, uint32_t* sum, FsFile out) {
       uint32_t stream = get_u32le(lengths + 4);
       if (stream > kChunkCompressedMax) return damaged(x, kCodeChunkTooLarge);
       if (!raw_length_fits(n, size - handled)) return damaged(x, kCodeChecksum);
-      if (!read_next(x, x->data, stream)) return damaged(x, kCodeChecksum);
-      if (!inflate_zlib(x->data, stream, x->block, n)) return damaged(x, kCodeInflate);
-      block = x->block;
+      if (x->writing && n <= x->cache_filled - x->cache_used) {
+        // Inflated by the verify pass already: the stream is skipped.
+        if (stream > x->src.size || x->pos > x->src.size - stream) return damaged(x, kCodeChecksum);
+        x->pos += stream;
+        block = x->cache + x->cache_used;
+        x->cache_used += n;
+      } else {
+        if (!read_next(x, x->data, stream)) return damaged(x, kCodeChecksum);
+        if (!inflate_zlib(x->data, stream, x->block, n)) return damaged(x, kCodeInflate);
+        block = x->block;
+        if (!x->writing) keep(x, n);
+      }
     } else {
       uint64_t left = size - handled;
       n = left < kChunkCompressedMax ? uint32_t(left) : kChunkCompressedMax;
@@ -321,6 +341,7 @@ uint32_t compose_path(Extraction* x, const wchar_t* base, size_t* base_len) {
 // One pass over all records; writes only when `write` is set.
 uint32_t walk(Extraction* x, bool write) {
   x->pos = x->first_record;
+  x->writing = write;
   for (uint32_t index = 0;; ++index) {
     unsigned char raw[kEntryHeadSize];
     if (!read_next(x, raw, kEntryHeadSize)) return damaged(x, kCodeDamaged);
@@ -367,6 +388,8 @@ uint32_t run_extraction(Extraction* x) {
   x->fail_path = nullptr;
   x->root_for = nullptr;
   x->checked[0] = 0;
+  x->cache_filled = x->cache_used = 0;
+  x->cache_closed = false;
   if (uint32_t r = walk(x, false)) return r;
   return walk(x, true);
 }

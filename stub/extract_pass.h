@@ -49,6 +49,8 @@ struct Extraction {
   PassHooks hooks;
   unsigned char* data;   // kChunkCompressedMax bytes
   unsigned char* block;  // kChunkRawMax bytes
+  unsigned char* cache;  // cache_size bytes (may be none): inflated chunks
+  size_t cache_size;     // the verify pass keeps for the write pass
 
   // Output (the caller's storage).
   wchar_t* run_path;     // record of kind 1 (kPathChars), empty until met
@@ -62,6 +64,9 @@ struct Extraction {
   // Work space.
   uint64_t pos;
   uint64_t done;
+  bool writing;
+  size_t cache_filled, cache_used;
+  bool cache_closed;
   const wchar_t* root_for;          // the base root_final belongs to
   unsigned char name[kNameMax];
   wchar_t wide[kNameMax + 1];

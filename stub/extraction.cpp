@@ -15,6 +15,7 @@ wchar_t g_wide_name[tw::kNameMax + 1];
 wchar_t g_question[kPathCap + 512];
 wchar_t g_temp_folder[kPathCap];
 tw::Extraction g_pass;
+const size_t kCacheMax = 64u << 20;
 
 bool read_own(void*, uint64_t offset, void* buf, uint32_t n) { return g_stub.file.read_at(offset, buf, n); }
 
@@ -87,6 +88,11 @@ DWORD extract_container() {
   if (n == 0 || n >= kPathCap - 1) return fail(g_stub.own_path, n ? ERROR_FILENAME_EXCED_RANGE : GetLastError());
   wend_backslash(g_temp_folder, kPathCap);
 
+  // Up to 64 MB of inflated data are kept from the verify pass for the
+  // write pass, where memory allows.
+  x->cache_size = g_stub.total < int64_t(kCacheMax) ? size_t(g_stub.total) : kCacheMax;
+  x->cache = x->cache_size ? static_cast<unsigned char*>(allocate(x->cache_size)) : nullptr;
+  if (!x->cache) x->cache_size = 0;
   x->src = {nullptr, read_own, g_stub.file.size()};
   x->first_record = g_stub.container_start + tw::kHeaderSize;
   x->compressed = g_stub.header.compressed != 0;

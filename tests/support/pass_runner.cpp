@@ -29,6 +29,7 @@ struct Space {
   std::unique_ptr<tw::Extraction> x{new tw::Extraction()};
   std::vector<unsigned char> data = std::vector<unsigned char>(tw::kChunkCompressedMax);
   std::vector<unsigned char> block = std::vector<unsigned char>(tw::kChunkRawMax);
+  std::vector<unsigned char> cache = std::vector<unsigned char>(2500);  // holds some chunks, not all
   std::vector<wchar_t> run = std::vector<wchar_t>(tw::kPathChars);
   std::vector<wchar_t> helper = std::vector<wchar_t>(tw::kPathChars);
 };
@@ -48,6 +49,8 @@ uint32_t PassRunner::run(uint8_t overwrite_mode, bool self_delete, bool compress
   x->hooks = {this, fs.table(), decode, ask, nullptr};
   x->data = space.data.data();
   x->block = space.block.data();
+  x->cache = space.cache.data();
+  x->cache_size = space.cache.size();
   space.run[0] = space.helper[0] = 0;
   x->run_path = space.run.data();
   x->helper_path = space.helper.data();
