@@ -222,7 +222,8 @@ uint32_t check_opened(Extraction* x, const wchar_t* name, FsFile* out) {
 uint32_t open_temp(Extraction* x, FsFile* out) {
   const FileSystem* fs = x->hooks.fs;
   uint32_t r = kErrFileExists;
-  for (uint32_t attempt = 0; attempt < 0x10000 && (r == kErrFileExists || r == kErrAlreadyExists); ++attempt) {
+  for (uint32_t attempt = 0; attempt < 0x10000 && (r == kErrFileExists || r == kErrAlreadyExists);
+       ++attempt) {
     if (!temp_name(x, attempt)) return kErrNameTooLong;
     r = fs->create_file(fs->ctx, x->temp, out);
   }
@@ -363,8 +364,8 @@ uint32_t walk(Extraction* x, bool write) {
       load_root(x, base);
       if (uint32_t r = compose_path(x, base, &base_len)) return r;
     }
-    uint32_t r = directory ? folder_record(x, head, sum, write, base_len)
-                           : file_record(x, head, sum, write, base_len);
+    uint32_t r =
+        directory ? folder_record(x, head, sum, write, base_len) : file_record(x, head, sum, write, base_len);
     if (r) return r;
   }
 }

@@ -67,7 +67,7 @@ struct Extraction {
   bool writing;
   size_t cache_filled, cache_used;
   bool cache_closed;
-  const wchar_t* root_for;          // the base root_final belongs to
+  const wchar_t* root_for;  // the base root_final belongs to
   unsigned char name[kNameMax];
   wchar_t wide[kNameMax + 1];
   wchar_t path[kPathChars];
@@ -78,10 +78,10 @@ struct Extraction {
 };
 
 // Exit codes for damaged data (Windows error numbers).
-const uint32_t kCodeDamaged = 13;        // ERROR_INVALID_DATA
-const uint32_t kCodeChecksum = 23;       // ERROR_CRC
-const uint32_t kCodeChunkTooLarge = 8;   // ERROR_NOT_ENOUGH_MEMORY
-const uint32_t kCodeInflate = 160;       // ERROR_BAD_ARGUMENTS
+const uint32_t kCodeDamaged = 13;       // ERROR_INVALID_DATA
+const uint32_t kCodeChecksum = 23;      // ERROR_CRC
+const uint32_t kCodeChunkTooLarge = 8;  // ERROR_NOT_ENOUGH_MEMORY
+const uint32_t kCodeInflate = 160;      // ERROR_BAD_ARGUMENTS
 
 // Decodes a stored name and checks the whole of it (a NUL inside is no
 // name). true with *n characters in out.

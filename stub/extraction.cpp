@@ -85,7 +85,8 @@ DWORD extract_container() {
   x->block = static_cast<unsigned char*>(allocate(tw::kChunkRawMax));
   if (!x->data || !x->block) return fail(g_stub.own_path, ERROR_NOT_ENOUGH_MEMORY);
   DWORD n = GetTempPathW(kPathCap, g_temp_folder);
-  if (n == 0 || n >= kPathCap - 1) return fail(g_stub.own_path, n ? ERROR_FILENAME_EXCED_RANGE : GetLastError());
+  if (n == 0 || n >= kPathCap - 1)
+    return fail(g_stub.own_path, n ? ERROR_FILENAME_EXCED_RANGE : GetLastError());
   wend_backslash(g_temp_folder, kPathCap);
 
   // Up to 64 MB of inflated data are kept from the verify pass for the

@@ -90,9 +90,9 @@ uint32_t set_attributes(void*, const wchar_t* path, uint32_t a) {
   return SetFileAttributesW(path, a) ? 0 : last_error_or(ERROR_ACCESS_DENIED);
 }
 
-const tw::FileSystem kWin32 = {nullptr,  attributes, create_folder, create_file, write,
-                               set_time, final_path, folder_final_path, close, replace,
-                               remove_file, set_attributes};
+const tw::FileSystem kWin32 = {nullptr, attributes, create_folder, create_file,
+                               write,   set_time,   final_path,    folder_final_path,
+                               close,   replace,    remove_file,   set_attributes};
 
 }  // namespace
 

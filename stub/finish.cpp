@@ -28,8 +28,8 @@ void show_error(const wchar_t* text, DWORD code) {
   static wchar_t system[1024];
   if (is_damage(code)) {
     wcopy(system, 1024, damaged_text(g_stub.texts));
-  } else if (!FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, system,
-                      1024, nullptr)) {
+  } else if (!FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0,
+                             system, 1024, nullptr)) {
     system[0] = 0;
   }
   wtrim_end(system);

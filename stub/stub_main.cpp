@@ -3,6 +3,7 @@
 // folder or runs the chosen file. Every way out goes through finish().
 #include <windows.h>
 
+#include "code_page.h"
 #include "extraction.h"
 #include "finish.h"
 #include "folder_choice.h"
@@ -10,11 +11,10 @@
 #include "payload_locator.h"
 #include "progress_window.h"
 #include "run_file.h"
+#include "run_folder.h"
 #include "stub_state.h"
 #include "system_dlls.h"
 #include "texts.h"
-#include "code_page.h"
-#include "run_folder.h"
 #include "wide.h"
 
 StubState g_stub;

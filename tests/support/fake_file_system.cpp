@@ -124,8 +124,8 @@ uint32_t set_attributes(void* ctx, const wchar_t* path, uint32_t a) {
 }  // namespace
 
 FakeFileSystem::FakeFileSystem()
-    : table_{this,       attributes, create_folder, create_file, write, set_time, final_path, folder_final_path,
-             close, replace,    remove_file,   set_attributes} {}
+    : table_{this,       attributes,        create_folder, create_file, write,       set_time,
+             final_path, folder_final_path, close,         replace,     remove_file, set_attributes} {}
 
 std::wstring FakeFileSystem::resolve(const std::wstring& given) const {
   std::wstring path = given;
