@@ -14,6 +14,7 @@ packages=(
   wine wine64 wine32:i386
   xvfb xauth x11-utils fonts-nanum locales
   python3-pytest python3-pefile pigz imagemagick osslsigncode openssl
+  clang libclang-rt-14-dev
 )
 
 as_root() {

@@ -8,7 +8,9 @@
 //   - an empty component ("a\\b"), or a trailing separator on a file;
 //   - a component made only of dots and blanks ("..", ".", "..."), which
 //     Windows folds into the parent or the folder itself;
-//   - a device name as a component ("CON", "nul.txt", "COM1", "LPT9", ...).
+//   - a device name as a component ("CON", "nul.txt", "COM1", "LPT9", ...;
+//     Windows counts the superscript digits of "COM¹", "LPT²" and "COM³"
+//     as port numbers too).
 // Portable (no <windows.h>): templated on the character type so that the
 // stub checks the converted UTF-16 name and the unit tests plain text.
 #include <stddef.h>
@@ -30,6 +32,15 @@ inline bool same_word(const Ch* s, size_t n, const char* word) {
   return word[i] == 0;
 }
 
+// A port number: 0-9, or superscript one, two or three (U+00B9, U+00B2,
+// U+00B3; in single-byte code pages such as 1252 the bytes of the same
+// values).
+template <class Ch>
+inline bool is_port_digit(Ch c) {
+  unsigned long u = static_cast<unsigned long>(c) & (sizeof(Ch) == 1 ? 0xFFul : ~0ul);
+  return (u >= '0' && u <= '9') || u == 0xB9 || u == 0xB2 || u == 0xB3;
+}
+
 // Device names are matched on the part before the first dot, trailing
 // blanks dropped: "con", "CON.txt" and "Con .log" all open the console.
 template <class Ch>
@@ -41,7 +52,7 @@ inline bool is_device_name(const Ch* s, size_t n) {
   for (const char* name : kNames) {
     if (same_word(s, base, name)) return true;
   }
-  if (base == 4 && s[3] >= Ch('0') && s[3] <= Ch('9')) {
+  if (base == 4 && is_port_digit(s[3])) {
     return same_word(s, 3, "COM") || same_word(s, 3, "LPT");
   }
   return false;

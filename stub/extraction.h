@@ -6,7 +6,7 @@
 // and sums the sizes into g_stub.total. Code 13 for damaged or empty data.
 DWORD measure_container();
 
-// Recreates every folder and file under g_stub.folder (the helper record
-// under the temporary folder), verifying each checksum. Returns 0 or the
-// code for the finish routine.
+// Verifies every record, then recreates every folder and file under
+// g_stub.folder (the helper record under the temporary folder). Returns 0
+// or the code for the finish routine.
 DWORD extract_container();

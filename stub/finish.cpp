@@ -5,6 +5,7 @@
 #include "progress_window.h"
 #include "stub_state.h"
 #include "system_dlls.h"
+#include "texts.h"
 #include "wide.h"
 
 namespace {
@@ -13,13 +14,22 @@ wchar_t g_message[kPathCap + 1024];
 
 bool silent() { return g_stub.header_read && g_stub.header.silent; }
 
-// The system's message for the code; a "%1" in it takes the text, otherwise
-// the text comes first and the message two lines below.
+// Codes that mean damaged data: the system's texts for them ("Invalid
+// data.", "Bad arguments to DosExecPgm.") tell the user nothing useful.
+bool is_damage(DWORD code) {
+  return code == kCodeDamaged || code == kCodeChecksum || code == kCodeInflate || code == kCodeChunkTooLarge;
+}
+
+// The system's message for the code (the stub's own text for damaged data);
+// a "%1" in it takes the text, otherwise the text comes first and the
+// message two lines below.
 void show_error(const wchar_t* text, DWORD code) {
   const size_t cap = sizeof g_message / sizeof g_message[0];
   static wchar_t system[1024];
-  if (!FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, system,
-                      1024, nullptr)) {
+  if (is_damage(code)) {
+    wcopy(system, 1024, damaged_text(g_stub.texts));
+  } else if (!FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0,
+                             system, 1024, nullptr)) {
     system[0] = 0;
   }
   wtrim_end(system);
@@ -77,7 +87,14 @@ void start_helper() {
   progress::close();
   if (g_stub.header_read) {
     clean_up();
-    if (code == 0 && g_stub.helper_path[0]) start_helper();
+    if (g_stub.helper_path[0]) {
+      // After a failed run the helper is not started, and goes at once.
+      if (code == 0) {
+        start_helper();
+      } else if (!DeleteFileW(g_stub.helper_path)) {
+        MoveFileExW(g_stub.helper_path, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+      }
+    }
   }
   if (g_stub.mutex) CloseHandle(g_stub.mutex);
   ExitProcess(exit_code);

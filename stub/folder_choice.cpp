@@ -41,7 +41,7 @@ DWORD ask_folder() {
 
 DWORD custom_folder() {
   wchar_t stored[tw::kCustomFolderMax + 1];
-  MultiByteToWideChar(CP_ACP, 0, g_stub.header.custom_folder, -1, stored, tw::kCustomFolderMax + 1);
+  MultiByteToWideChar(g_stub.code_page, 0, g_stub.header.custom_folder, -1, stored, tw::kCustomFolderMax + 1);
   DWORD n = ExpandEnvironmentStringsW(stored, g_choice, kPathCap);
   if (n == 0 || n > kPathCap) return fail(g_stub.own_path, n ? ERROR_FILENAME_EXCED_RANGE : GetLastError());
   return 0;
@@ -51,7 +51,7 @@ DWORD temporary_folder() {
   DWORD n = GetTempPathW(kPathCap, g_choice);
   if (n == 0 || n >= kPathCap) return fail(g_stub.own_path, n ? ERROR_FILENAME_EXCED_RANGE : GetLastError());
   wchar_t run_id[tw::kRunIdDigits + 1];
-  MultiByteToWideChar(CP_ACP, 0, g_stub.header.run_id, -1, run_id, tw::kRunIdDigits + 1);
+  MultiByteToWideChar(g_stub.code_page, 0, g_stub.header.run_id, -1, run_id, tw::kRunIdDigits + 1);
   wend_backslash(g_choice, kPathCap);
   if (!wappend(g_choice, kPathCap, L"~sfx") || !wappend(g_choice, kPathCap, run_id) ||
       !wappend(g_choice, kPathCap, L"\\")) {
@@ -100,16 +100,23 @@ DWORD choose_extraction_folder() {
   return 0;
 }
 
+bool extracts_to_temporary_folder() {
+  uint8_t choice = g_stub.header.extraction_folder;
+  return choice < kDesktop || choice > kCustom;
+}
+
 DWORD check_free_space() {
+  // The drive's root ("C:\") or the folder itself (a network path): when
+  // its free space cannot be read the check is left out, and a full disk
+  // shows itself when the files are written.
   wchar_t drive = g_stub.folder[0];
   if (drive >= L'a' && drive <= L'z') drive = wchar_t(drive - L'a' + L'A');
   wchar_t root[4] = {drive, L':', L'\\', 0};
+  bool lettered = g_stub.folder[1] == L':';
   ULARGE_INTEGER available, total_bytes, free_bytes;
-  int64_t free_space = -1;
-  if (GetDiskFreeSpaceExW(root, &available, &total_bytes, &free_bytes)) {
-    free_space = available.QuadPart > 0x7FFFFFFFFFFFFFFFull ? 0x7FFFFFFFFFFFFFFFll
-                                                            : int64_t(available.QuadPart);
-  }
+  if (!GetDiskFreeSpaceExW(lettered ? root : g_stub.folder, &available, &total_bytes, &free_bytes)) return 0;
+  int64_t free_space = available.QuadPart > 0x7FFFFFFFFFFFFFFFull ? 0x7FFFFFFFFFFFFFFFll
+                                                                  : int64_t(available.QuadPart);
   if (g_stub.total <= free_space) return 0;
   // "%s:\   [%s < %s]"
   wchar_t text[128] = {drive, L':', L'\\', L' ', L' ', L' ', L'[', 0};

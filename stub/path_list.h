@@ -1,8 +1,8 @@
 #pragma once
-// A growing list of paths on the process heap (the extracted files and the
-// folders the stub created). Zero-initialised storage is a valid empty list.
+// A growing list of paths on the heap (the extracted files and the folders
+// the stub created). Zero-initialised storage is a valid empty list.
+// Portable: the extraction pass and its tests use it as well.
 #include <stddef.h>
-#include <windows.h>
 
 class PathList {
  public:
@@ -10,6 +10,8 @@ class PathList {
   bool add(const wchar_t* path);
   size_t count() const { return count_; }
   const wchar_t* at(size_t i) const { return items_[i]; }
+  // Frees every path (the list is empty again).
+  void clear();
 
  private:
   wchar_t** items_;

@@ -12,6 +12,8 @@ const int kWidth = 320;
 const int kHeight = 96;
 // The bar, inside a sunken edge from (14, 58) to (306, 82).
 const RECT kBar = {16, 60, 304, 80};
+const DWORD kPaintEvery = 30;  // ms
+const DWORD kPumpEvery = 10;   // ms
 
 struct State {
   HWND hwnd;
@@ -20,6 +22,8 @@ struct State {
   const StubTexts* texts;
   int64_t done;
   int64_t total;
+  DWORD last_paint;  // tick counts of the last repaint and message check
+  DWORD last_pump;
 };
 State g;
 
@@ -126,6 +130,7 @@ bool open(const StubTexts* texts) {
                            kHeight, nullptr, nullptr, instance, nullptr);
   if (!g.hwnd) return false;
   UpdateWindow(g.hwnd);
+  g.last_pump = GetTickCount() - kPumpEvery;
   pump();
   return true;
 }
@@ -135,7 +140,11 @@ HWND window() { return g.hwnd; }
 void update(int64_t done, int64_t total) {
   g.done = done;
   g.total = total;
-  if (!g.hwnd) return;
+  // At most every few milliseconds (and at the end): repainting after each
+  // of thousands of small files costs more than their extraction.
+  DWORD now = GetTickCount();
+  if (!g.hwnd || (now - g.last_paint < kPaintEvery && done < total)) return;
+  g.last_paint = now;
   InvalidateRect(g.hwnd, &kBar, FALSE);
   UpdateWindow(g.hwnd);
 }
@@ -149,6 +158,11 @@ void close() {
 }
 
 void pump() {
+  // Only the window has messages worth taking, and a look every few
+  // milliseconds keeps it responsive.
+  DWORD now = GetTickCount();
+  if (!g.hwnd || now - g.last_pump < kPumpEvery) return;
+  g.last_pump = now;
   MSG msg;
   while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
 }

@@ -14,11 +14,13 @@ namespace progress {
 // (the run then goes on without it).
 bool open(const StubTexts* texts);
 HWND window();
-// Sets the bar to done / total and repaints it at once.
+// Sets the bar to done / total and repaints it (at most every few
+// milliseconds, and when done reaches total).
 void update(int64_t done, int64_t total);
 // Destroys the window and its fonts (nothing when there is none).
 void close();
-// Takes and dispatches every waiting message.
+// Takes and dispatches every waiting message: only when the window exists,
+// at most every few milliseconds.
 void pump();
 
 }  // namespace progress

@@ -3,6 +3,7 @@
 // folder or runs the chosen file. Every way out goes through finish().
 #include <windows.h>
 
+#include "code_page.h"
 #include "extraction.h"
 #include "finish.h"
 #include "folder_choice.h"
@@ -10,6 +11,7 @@
 #include "payload_locator.h"
 #include "progress_window.h"
 #include "run_file.h"
+#include "run_folder.h"
 #include "stub_state.h"
 #include "system_dlls.h"
 #include "texts.h"
@@ -51,6 +53,7 @@ DWORD read_header() {
   unsigned char raw[tw::kHeaderSize];
   if (!g_stub.file.read_at(start, raw, tw::kHeaderSize)) return fail(g_stub.own_path, kCodeNoContainer);
   tw::decode_option_header(raw, &g_stub.header);
+  g_stub.code_page = stored_code_page();
   g_stub.container_start = start;
   g_stub.header_read = true;
   if (!run_id_is_plain(g_stub.header.run_id)) return fail(g_stub.own_path, kCodeDamaged);
@@ -61,7 +64,7 @@ DWORD read_header() {
 DWORD check_instance() {
   if (!g_stub.header.one_instance) return 0;
   wchar_t name[tw::kRunIdDigits + 1];
-  MultiByteToWideChar(CP_ACP, 0, g_stub.header.run_id, -1, name, tw::kRunIdDigits + 1);
+  MultiByteToWideChar(g_stub.code_page, 0, g_stub.header.run_id, -1, name, tw::kRunIdDigits + 1);
   g_stub.mutex = CreateMutexW(nullptr, TRUE, name);
   if (GetLastError() == ERROR_ALREADY_EXISTS) return fail(g_stub.own_path, kCodeSecondInstance);
   return 0;
@@ -75,7 +78,11 @@ DWORD run_steps() {
   if (DWORD r = measure_container()) return r;
   if (DWORD r = choose_extraction_folder()) return r;
   if (DWORD r = check_free_space()) return r;
-  create_folder_tree(g_stub.folder, &g_stub.created);
+  if (extracts_to_temporary_folder()) {
+    if (DWORD r = make_run_folder()) return r;
+  } else {
+    create_folder_tree(g_stub.folder, &g_stub.created);
+  }
   return extract_container();
 }
 

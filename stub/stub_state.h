@@ -6,12 +6,13 @@
 #include <windows.h>
 
 #include "container_format.h"
+#include "extract_pass.h"
 #include "own_file.h"
 #include "path_list.h"
 #include "texts.h"
 
 // Characters in every path buffer (the longest path Windows handles).
-const DWORD kPathCap = 32768;
+const DWORD kPathCap = tw::kPathChars;
 
 // Size of the buffer for compressed chunks (and for stored data).
 const uint32_t kDataBufferSize = tw::kChunkCompressedMax;
@@ -22,14 +23,15 @@ struct StubState {
   uint64_t container_start;
   tw::OptionHeader header;
   bool header_read;
+  UINT code_page;  // of the stored names and texts
   HANDLE mutex;  // of the one-instance check, null when none
   const StubTexts* texts;
   int64_t total;  // sum of the size fields
-  int64_t done;   // raw bytes handled so far
+  int64_t done;   // raw bytes handled so far (by both passes)
   wchar_t folder[kPathCap];       // extraction folder, ends with a backslash
   wchar_t run_path[kPathCap];     // record of kind 1, empty until met
-  wchar_t helper_path[kPathCap];  // record of kind 2, empty until met
-  PathList extracted;             // files written by this run
+  wchar_t helper_path[kPathCap];  // the helper, once written
+  PathList extracted;             // files this run created
   PathList created;               // folders created by this run, in order
 };
 
@@ -46,11 +48,12 @@ extern wchar_t g_fail_text[kPathCap];
 DWORD fail(const wchar_t* text, DWORD code);
 
 // Exit codes the stub reports itself (Windows error numbers).
-const DWORD kCodeDamaged = 13;         // ERROR_INVALID_DATA: damaged or empty data
-const DWORD kCodeChecksum = 23;        // ERROR_CRC: a record does not match its data
-const DWORD kCodeChunkTooLarge = 8;    // ERROR_NOT_ENOUGH_MEMORY
+// Damaged data: 13, 23, 8 and 160 (extract_pass.h).
+using tw::kCodeChecksum;
+using tw::kCodeChunkTooLarge;
+using tw::kCodeDamaged;
+using tw::kCodeInflate;
 const DWORD kCodeNoContainer = 38;     // ERROR_HANDLE_EOF
 const DWORD kCodeNoRunFile = 87;       // ERROR_INVALID_PARAMETER
 const DWORD kCodeDiskFull = 112;       // ERROR_DISK_FULL
-const DWORD kCodeInflate = 160;        // ERROR_BAD_ARGUMENTS: zlib refused a chunk
 const DWORD kCodeSecondInstance = 1152;  // ERROR_SINGLE_INSTANCE_APP

@@ -6,6 +6,8 @@ namespace {
 
 ShellApi g_api;
 bool g_loaded;
+SecurityApi g_security;
+bool g_security_loaded;
 bool g_default_dirs;  // SetDefaultDllDirectories took effect
 
 HMODULE load_system_dll(const wchar_t* name) {
@@ -56,4 +58,18 @@ const ShellApi* shell_api() {
   co_init(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
   g_loaded = true;
   return &g_api;
+}
+
+const SecurityApi* security_api() {
+  if (g_security_loaded) return &g_security;
+  HMODULE advapi = load_system_dll(L"advapi32.dll");
+  if (!advapi || !bind(advapi, "SystemFunction036", &g_security.RtlGenRandom) ||
+      !bind(advapi, "OpenProcessToken", &g_security.OpenProcessToken) ||
+      !bind(advapi, "GetTokenInformation", &g_security.GetTokenInformation) ||
+      !bind(advapi, "ConvertStringSecurityDescriptorToSecurityDescriptorW",
+            &g_security.ConvertStringSecurityDescriptorToSecurityDescriptorW)) {
+    return nullptr;
+  }
+  g_security_loaded = true;
+  return &g_security;
 }

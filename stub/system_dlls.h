@@ -17,6 +17,16 @@ struct ShellApi {
   void(WINAPI* CoTaskMemFree)(LPVOID);
 };
 
+// advapi32: the system's random generator and the access lists of the
+// temporary run folder.
+struct SecurityApi {
+  BOOLEAN(WINAPI* RtlGenRandom)(PVOID, ULONG);  // exported as SystemFunction036
+  BOOL(WINAPI* OpenProcessToken)(HANDLE, DWORD, PHANDLE);
+  BOOL(WINAPI* GetTokenInformation)(HANDLE, TOKEN_INFORMATION_CLASS, LPVOID, DWORD, PDWORD);
+  BOOL(WINAPI* ConvertStringSecurityDescriptorToSecurityDescriptorW)(LPCWSTR, DWORD, PSECURITY_DESCRIPTOR*,
+                                                                     PULONG);
+};
+
 // First thing the stub does: restrict the DLL search of the process.
 void restrict_dll_search();
 
@@ -24,3 +34,6 @@ void restrict_dll_search();
 // COM for the shell's dialogs. Returns null when they cannot be loaded; the
 // last error tells why.
 const ShellApi* shell_api();
+
+// Loads advapi32 from the system folder (once). Null when it cannot.
+const SecurityApi* security_api();

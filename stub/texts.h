@@ -8,6 +8,8 @@ struct StubTexts {
   const wchar_t* waiting;        // second line, followed by "..."
   const wchar_t* choose_folder;  // title of the folder-browse dialog
   const wchar_t* overwrite;      // last line of the overwrite question
+  const wchar_t* damaged;        // below the SFX file's path when its data is damaged;
+                                 // null: the English text
 };
 
 // Language index 0..38 (0 = English) for a language identifier and code
@@ -15,4 +17,9 @@ struct StubTexts {
 int choose_language(LANGID language, UINT code_page);
 
 // Texts of a language index; English for an index without texts of its own.
+// (Several languages have no text for damaged data: they show the English.)
 const StubTexts& stub_texts(int language);
+
+// The damaged-data text of the chosen language (English before a language
+// is chosen, or when the language has none).
+const wchar_t* damaged_text(const StubTexts* texts);

@@ -112,15 +112,20 @@ def test_containers_without_data_bytes_extract(wine, stub, tmp_path):
     assert nothing.is_dir() and not any(nothing.iterdir())
 
 
-def test_changed_data_fails_the_checksum_and_leaves_no_damaged_file(wine, stub, tmp_path):
+@pytest.mark.parametrize("codepage, text", [(1252, "The file is damaged or incomplete."),
+                                            (949, "파일이 손상되었거나 완전하지 않습니다.")])
+def test_damage_found_late_writes_nothing(wine, stub, tmp_path, codepage, text):
     out = tmp_path / "out"
-    entries = [sc.Entry(b"good.txt", b"fine"),
-               sc.Entry(b"bad.txt", b"some text " * 100, bend_stream=sc.flip_first_stream_byte),
-               sc.Entry(b"after.txt", b"never reached")]
-    sfx = sc.write(tmp_path / "a.exe", stub, sc.into(wine, out), entries)
-    assert run(wine, sfx) == 23
-    # Extract-only mode keeps what was good; the damaged file is gone.
-    assert sc.tree(out) == {"good.txt": b"fine"}
+    entries = [sc.folder(b"d"), sc.Entry(b"d\\good.txt", b"fine"),
+               sc.Entry(b"bad.txt", b"some text " * 100, bend_stream=sc.flip_first_stream_byte)]
+    sfx = sc.write(tmp_path / "a.exe", stub, sc.into(wine, out, silent=0), entries)
+    proc = wine.start(sfx, codepage=codepage)
+    box = wine.auto("press", "--class", "#32770", "--button", "ok", codepage=codepage)
+    assert wine.wait(proc, 30) == 23
+    assert sc.tree(out) == {}
+    # The stub's own words and the SFX file, not "Data error (cyclic redundancy check)".
+    shown = next(c["text"] for c in box["controls"] if c["id"] == 0xFFFF)
+    assert shown == wine.winpath(sfx) + "\r\n\r\n" + text
 
 
 def test_folder_record_with_a_wrong_checksum(wine, stub, tmp_path):
@@ -128,7 +133,7 @@ def test_folder_record_with_a_wrong_checksum(wine, stub, tmp_path):
     entries = [sc.folder(b"d", bend_checksum=1), sc.Entry(b"d\\x.txt", b"x")]
     sfx = sc.write(tmp_path / "a.exe", stub, sc.into(wine, out), entries)
     assert run(wine, sfx) == 23
-    assert sc.tree(out) == {"d": None}
+    assert sc.tree(out) == {}
 
 
 def test_stream_zlib_refuses(wine, stub, tmp_path):

@@ -100,8 +100,8 @@ def test_overwrite_asks_for_each_existing_file(wine, stub, tmp_path, codepage, l
         assert box["title"] == ""
         assert box["default_id"] == 7  # No
     assert sc.tree(out) == {"a.txt": b"new a", "b.txt": b"old b", "c.txt": b"old c", "d.txt": b"new d"}
-    # A file kept by No still receives the record's attributes.
-    assert attributes(wine, out / "b.txt") == sc.ATTR_HIDDEN
+    # A file kept by No keeps its own attributes as well.
+    assert attributes(wine, out / "b.txt") == 0
 
 
 def test_overwrite_all(wine, stub, tmp_path):
@@ -114,13 +114,14 @@ def test_overwrite_all(wine, stub, tmp_path):
     assert attributes(wine, out / "a.txt") == 0
 
 
-def test_skip_all_keeps_content_and_applies_attributes(wine, stub, tmp_path):
+def test_skip_all_keeps_content_and_attributes(wine, stub, tmp_path):
     out = tmp_path / "out"
     existing(out)
-    sfx = sc.write(tmp_path / "setup.exe", stub, sc.into(wine, out, overwrite_mode=2), NEW)
+    entries = NEW[:1] + [sc.Entry(b"b.txt", b"new b", attributes=sc.ATTR_SYSTEM | HIDDEN_READONLY)] + NEW[2:]
+    sfx = sc.write(tmp_path / "setup.exe", stub, sc.into(wine, out, overwrite_mode=2), entries)
     assert wine.run(sfx, timeout=30).returncode == 0
     assert sc.tree(out) == {"a.txt": b"old a", "b.txt": b"old b", "c.txt": b"old c", "d.txt": b"new d"}
-    assert attributes(wine, out / "b.txt") == sc.ATTR_HIDDEN
+    assert attributes(wine, out / "b.txt") == 0
 
 
 def test_skipped_file_is_still_checked(wine, stub, tmp_path):
@@ -197,12 +198,25 @@ def test_not_enough_free_space(wine, stub, tmp_path, small_drive):
 
 
 def test_free_space_that_cannot_be_read(wine, stub, tmp_path):
-    # No drive R: in the prefix: its free space counts as -1.
+    # No drive R: in the prefix: no free-space check (no "full disk" of
+    # "-1 B"); the missing folder itself is what the user is told about.
     assert not (wine.prefix / "dosdevices" / "r:").exists()
     options = sc.Options(custom_folder=b"R:\\nowhere\\", silent=0)
     sfx = sc.write(tmp_path / "setup.exe", stub, options, [sc.Entry(b"x", b"12345")])
     proc = wine.start(sfx, codepage=1252)
     box = wine.auto("press", "--class", "#32770", "--button", "ok", codepage=1252)
-    assert wine.wait(proc, 30) == 112
+    assert wine.wait(proc, 30) == 3
     text = next(c["text"] for c in box["controls"] if c["id"] == 0xFFFF)
-    assert text.startswith("R:\\   [-1 B < 5 B]\r\n\r\n"), text
+    assert text.startswith("R:\\nowhere\\x\r\n\r\n"), text
+
+
+def test_names_in_the_recorded_code_page(wine, tmp_path):
+    # The maker recorded code page 65001 in the stub: names and the custom
+    # folder stored as UTF-8 arrive on a system whose code page is 1252.
+    stub = wine.exe("tarnwick_stub_utf8.exe").read_bytes()
+    out = tmp_path / "출력 😀"
+    entries = [sc.folder("한글".encode()), sc.Entry("한글\\파일 😀.txt".encode(), b"x")]
+    options = sc.Options(custom_folder=(wine.winpath(out) + "\\").encode())
+    sfx = sc.write(tmp_path / "setup.exe", stub, options, entries)
+    assert wine.run(sfx, codepage=1252).returncode == 0
+    assert sc.tree(out) == {"한글": None, "한글/파일 😀.txt": b"x"}

@@ -14,7 +14,7 @@ ROOT = pathlib.Path(os.environ.get("TW_BUILD_ROOT", REPO / "build"))
 BUILDS = [b for b in ("win32", "win64") if (ROOT / b / "bin" / "tarnwick_stub.exe").exists()]
 # KnownDLLs: loaded from the system folder whatever lies beside the SFX file.
 KNOWN_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "msvcrt.dll"}
-SIZE_BAR_I686 = 64 * 1024
+SIZE_BAR_I686 = 48 * 1024
 
 pytestmark = pytest.mark.skipif(not BUILDS, reason="no Windows build of the stub")
 

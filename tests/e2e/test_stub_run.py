@@ -66,17 +66,20 @@ def test_delete_mode_0_keeps_a_folder_the_program_wrote_into(wine, stub, argdump
                                           "out/bin/argdump.out": (out / "bin" / "argdump.out").read_bytes()}
 
 
-def test_pre_existing_files_are_not_removed(wine, stub, argdump, tmp_path):
+@pytest.mark.parametrize("overwrite_mode, kept", [(2, b"the user's own"), (1, b"some data")])
+def test_pre_existing_files_are_not_removed(wine, stub, argdump, tmp_path, overwrite_mode, kept):
     out = tmp_path / "out"
     out.mkdir()
     (out / "data.txt").write_bytes(b"the user's own")
     (out / "mine.txt").write_bytes(b"unrelated")
     dump = tmp_path / "dump.bin"
-    options = sc.into(wine, out, extraction_mode=1, delete_mode=0, overwrite_mode=2)
+    options = sc.into(wine, out, extraction_mode=1, delete_mode=0, overwrite_mode=overwrite_mode)
     sfx = sc.write(tmp_path / "setup.exe", stub, options, run_entries(argdump))
     assert wine.run(sfx, env={"ARGDUMP_OUT": wine.winpath(dump)}).returncode == 0
-    # Skipped, so not the stub's to delete; the folder existed before.
-    assert sc.tree(out) == {"data.txt": b"the user's own", "mine.txt": b"unrelated"}
+    # Skipped or replaced, the user's file was there before: not the stub's
+    # to delete (a replaced one keeps its new content); the folder existed
+    # before.
+    assert sc.tree(out) == {"data.txt": kept, "mine.txt": b"unrelated"}
 
 
 def pending_renames(wine) -> list:

@@ -1,6 +1,8 @@
 #include "container_format.h"
 
 #include <gtest/gtest.h>
+
+#include <vector>
 #include <string.h>
 
 #include <string>
@@ -111,6 +113,12 @@ TEST(ByteSum, NameThenDataAndWrap) {
   const unsigned char high[] = {0xFF, 0x80};
   EXPECT_EQ(tw::byte_sum(s, high, 2), 0x126u + 0xFF + 0x80);  // bytes are unsigned
   EXPECT_EQ(tw::byte_sum(0xFFFFFFFFu, "\x02", 1), 1u);        // wraps at 2^32
+  // Long runs of the largest byte, at every offset and length around the
+  // word-wise inner loop.
+  std::vector<unsigned char> ff(1200, 0xFF);
+  for (size_t start : {0, 1, 3}) {
+    for (size_t n : {511, 512, 513, 1197}) EXPECT_EQ(tw::byte_sum(7, ff.data() + start, n), 7 + 255 * n) << n;
+  }
 }
 
 }  // namespace

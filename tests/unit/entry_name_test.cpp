@@ -42,9 +42,14 @@ TEST(EntryName, EmptyComponents) {
 
 TEST(EntryName, DeviceNames) {
   for (const char* name : {"CON", "con", "aux.txt", "sub\\NUL", "Prn .log", "COM1", "lpt9.dat",
-                           "CONIN$", "conout$", "a\\clock$"}) {
+                           "CONIN$", "conout$", "a\\clock$",
+                           // superscript one, two, three (code page 1252 bytes)
+                           "COM\xB9", "lpt\xB2.txt", "sub\\COM\xB3 .log"}) {
     EXPECT_FALSE(file_ok(name)) << name;
   }
+  EXPECT_TRUE(file_ok("COM\xB4"));  // an acute accent is no digit
+  const wchar_t decoded[] = L"LPT\x00B9.txt";
+  EXPECT_FALSE(tw::is_safe_entry_name(decoded, wcslen(decoded), false));
 }
 
 TEST(EntryName, WideCharacters) {

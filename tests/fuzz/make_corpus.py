@@ -1,0 +1,41 @@
+#!/usr/bin/env python3
+"""Writes the fuzz target's seed corpus (tests/fuzz/corpus): option header
+and records of small crafted containers, sound and bent, without the stub
+executable in front."""
+import sys
+from pathlib import Path
+
+sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "e2e"))
+import sfxcraft as sc  # noqa: E402
+
+HELPER = sc.Entry(b"xsfxdel~.exe", b"MZ helper", kind=sc.KIND_HELPER)
+TREE = [sc.folder(b"docs"), sc.folder(b"docs\\deep", attributes=sc.ATTR_DIRECTORY | sc.ATTR_HIDDEN),
+        sc.Entry(b"docs\\readme.txt", b"read me\r\n" * 20),
+        sc.Entry(b"docs\\deep\\run.exe", bytes(range(256)), kind=sc.KIND_RUN_FILE),
+        sc.Entry(b"a.txt", b"replaces the file there before"), sc.Entry(b"empty", b"")]
+
+SEEDS = {
+    "tree": (sc.Options(), TREE),
+    "stored": (sc.Options(compressed=0), TREE),
+    "skip": (sc.Options(overwrite_mode=2), TREE),
+    "ask-yes": (sc.Options(overwrite_mode=0x80), TREE),
+    "helper": (sc.Options(self_delete=1), [HELPER] + TREE[:3]),
+    "helper-late": (sc.Options(self_delete=1), TREE[:2] + [HELPER]),
+    "bad-checksum": (sc.Options(), TREE[:2] + [sc.Entry(b"x", b"x" * 300, bend_checksum=1)]),
+    "flipped": (sc.Options(), [sc.Entry(b"f.txt", b"text " * 200, bend_stream=sc.flip_first_stream_byte)]),
+    "bad-raw-length": (sc.Options(), [sc.Entry(b"r.bin", b"r" * 100, bend_raw_length={0: 99})]),
+    "devices": (sc.Options(), [sc.Entry(b"COM\xb9.txt", b"x"), sc.Entry(b"nul", b"y")]),
+    "nul-in-name": (sc.Options(), [sc.Entry(b"a\0..\\x", b"x")]),
+    "big-file": (sc.Options(), [sc.Entry(b"big.bin", b"\x00\x01" * 2000)]),
+}
+
+
+def main():
+    out = Path(__file__).resolve().parent / "corpus"
+    out.mkdir(exist_ok=True)
+    for name, (options, entries) in SEEDS.items():
+        (out / name).write_bytes(sc.build(b"", options, entries))
+
+
+if __name__ == "__main__":
+    main()

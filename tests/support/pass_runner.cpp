@@ -1,0 +1,69 @@
+#include "pass_runner.h"
+
+#include <cstdlib>
+
+namespace {
+
+bool read_at(void* ctx, uint64_t offset, void* buf, uint32_t n) {
+  auto* v = static_cast<std::vector<unsigned char>*>(ctx);
+  if (offset > v->size() || n > v->size() - offset) return false;
+  std::copy(v->begin() + long(offset), v->begin() + long(offset + n), static_cast<unsigned char*>(buf));
+  return true;
+}
+
+// Bytes as Latin-1: each byte is the character of the same value.
+int decode(void*, const unsigned char* in, uint32_t n, wchar_t* out, uint32_t cap) {
+  if (n > cap) return -1;
+  for (uint32_t i = 0; i < n; ++i) out[i] = in[i];
+  return int(n);
+}
+
+bool ask(void* ctx, const wchar_t*) {
+  auto* r = static_cast<PassRunner*>(ctx);
+  ++r->asked;
+  return r->answer;
+}
+
+// The pass's buffers and work space, made once (they are large).
+struct Space {
+  std::unique_ptr<tw::Extraction> x{new tw::Extraction()};
+  std::vector<unsigned char> data = std::vector<unsigned char>(tw::kChunkCompressedMax);
+  std::vector<unsigned char> block = std::vector<unsigned char>(tw::kChunkRawMax);
+  std::vector<unsigned char> cache = std::vector<unsigned char>(2500);  // holds some chunks, not all
+  std::vector<wchar_t> run = std::vector<wchar_t>(tw::kPathChars);
+  std::vector<wchar_t> helper = std::vector<wchar_t>(tw::kPathChars);
+};
+
+}  // namespace
+
+uint32_t PassRunner::run(uint8_t overwrite_mode, bool self_delete, bool compressed) {
+  static Space space;
+  tw::Extraction* x = space.x.get();
+  x->src = {&records, read_at, records.size()};
+  x->first_record = 0;
+  x->compressed = compressed;
+  x->overwrite_mode = overwrite_mode;
+  x->self_delete = self_delete;
+  x->folder = L"C:\\out\\";
+  x->temp_folder = L"C:\\temp\\";
+  x->hooks = {this, fs.table(), decode, ask, nullptr};
+  x->data = space.data.data();
+  x->block = space.block.data();
+  x->cache = space.cache.data();
+  x->cache_size = space.cache.size();
+  space.run[0] = space.helper[0] = 0;
+  x->run_path = space.run.data();
+  x->helper_path = space.helper.data();
+  x->extracted = &extracted;
+  x->created = &created;
+  uint32_t r = tw::run_extraction(x);
+  fail_path = x->fail_path;
+  run_path = space.run.data();
+  helper_path = space.helper.data();
+  return r;
+}
+
+std::string PassRunner::data(const std::wstring& path) const {
+  auto it = fs.nodes.find(path);
+  return it == fs.nodes.end() ? std::string("<none>") : it->second.data;
+}
