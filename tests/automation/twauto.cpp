@@ -15,7 +15,9 @@
 //   twauto run     --status-file F --command-line L   run L (program first),
 //                  record its Windows process id and full 32-bit exit code in F
 // filters: --class C, --title T (both exact), --pid P (Windows process id),
-//          --index N (the N-th match in z-order, from 0)
+//          --index N (the N-th match in z-order, from 0);
+//          --control-class C: press/settext only a control of this class
+//          (where several controls share an id, as in the file dialogs)
 //
 // Output is one line of UTF-8 JSON on stdout. Exit codes: 0 done, 1 no window
 // appeared in time, 2 usage error, 3 the action failed (or, for "none", a
@@ -42,7 +44,7 @@ struct Options {
   std::wstring command;
   std::vector<std::wstring> positional;
   bool has_class = false, has_title = false, has_pid = false;
-  std::wstring window_class, title, text;
+  std::wstring window_class, title, text, control_class;
   DWORD pid = 0;
   long index = 0;
   long timeout_ms = 10000;
@@ -65,7 +67,7 @@ void PrintError(const std::string& message) { WriteUtf8(STD_ERROR_HANDLE, "twaut
 int Usage(const std::string& why) {
   PrintError(why);
   PrintError("usage: twauto wait|press|close|settext|none|list [--class C] [--title T] [--pid P] "
-             "[--index N] [--timeout MS] [--button B] [--id N --text T] | acp | attrib FILE [--set N] "
+             "[--index N] [--timeout MS] [--button B] [--control-class C] [--id N --text T] | acp | attrib FILE [--set N] "
              "| delete FILE | hold FILE MS | kill PID... | idle | run --status-file F --command-line L");
   return kExitUsage;
 }
@@ -116,6 +118,8 @@ std::string ParseArgs(int argc, wchar_t** argv, Options* o) {
       o->has_class = true, o->window_class = value;
     } else if (arg == L"--title") {
       o->has_title = true, o->title = value;
+    } else if (arg == L"--control-class") {
+      o->control_class = value;
     } else if (arg == L"--text") {
       o->text = value;
     } else if (arg == L"--status-file") {
@@ -320,11 +324,13 @@ void PrintWindow(HWND hwnd) {
   PrintJson(json);
 }
 
-// The control with this id; a visible one wins over a hidden one.
-HWND FindControl(HWND window, long id) {
+// The control with this id (and class, when given); a visible one wins over
+// a hidden one.
+HWND FindControl(HWND window, long id, const std::wstring& cls) {
   HWND hidden = nullptr;
   for (HWND child : Children(window)) {
     if (GetDlgCtrlID(child) != id) continue;
+    if (!cls.empty() && _wcsicmp(ClassName(child).c_str(), cls.c_str()) != 0) continue;
     if (IsWindowVisible(child)) return child;
     if (!hidden) hidden = child;
   }
@@ -344,8 +350,8 @@ bool IsToggleButton(HWND control) {
 // Push buttons: the parent gets the BN_CLICKED notification it would get from
 // a click, posted so that a handler that opens a modal window does not block
 // us. Check boxes and radio buttons: BM_CLICK, so that they change state.
-int Press(HWND window, long id) {
-  HWND control = FindControl(window, id);
+int Press(HWND window, long id, const std::wstring& cls) {
+  HWND control = FindControl(window, id, cls);
   if (!control) {
     PrintError("no control with id " + std::to_string(id));
     return kExitFailed;
@@ -368,8 +374,8 @@ int Press(HWND window, long id) {
   return kExitOk;
 }
 
-int SetText(HWND window, long id, const std::wstring& text) {
-  HWND control = FindControl(window, id);
+int SetText(HWND window, long id, const std::wstring& text, const std::wstring& cls) {
+  HWND control = FindControl(window, id, cls);
   if (!control) {
     PrintError("no control with id " + std::to_string(id));
     return kExitFailed;
@@ -393,12 +399,12 @@ int WindowCommand(const Options& o) {
   HWND hwnd = WaitForWindow(o);
   if (!hwnd) return NoWindow(o);
   if (o.command == L"settext") {
-    int rc = SetText(hwnd, o.id, o.text);
+    int rc = SetText(hwnd, o.id, o.text, o.control_class);
     PrintWindow(hwnd);
     return rc;
   }
   PrintWindow(hwnd);
-  if (o.command == L"press") return Press(hwnd, o.button);
+  if (o.command == L"press") return Press(hwnd, o.button, o.control_class);
   if (o.command == L"close") return PostMessageW(hwnd, WM_CLOSE, 0, 0) ? kExitOk : kExitFailed;
   return kExitOk;
 }
