@@ -12,23 +12,24 @@ namespace tw {
 class CommandLine {
  public:
   CommandLine() = default;
-  // raw: the process's 8-bit command line, first token = program name.
+  // raw: the process's UTF-16 command line, first token = program name.
   // program: parameter 0, the module's own path.
-  CommandLine(const std::string& raw, std::string program, LeadByteFn lead);
+  CommandLine(const std::wstring& raw, std::wstring program);
 
   size_t count() const { return params_.size(); }
   // n from 1; 0 gives the program path; past the end gives "".
-  std::string param(size_t n) const;
+  std::wstring param(size_t n) const;
   size_t positional_count() const;
   // n from 1; missing gives "".
-  std::string positional(size_t n) const;
+  std::wstring positional(size_t n) const;
+  // name: an ASCII switch name such as "mf".
   bool has_switch(const char* name) const;
 
  private:
-  std::string program_;
-  std::vector<std::string> params_;
+  std::wstring program_;
+  std::vector<std::wstring> params_;
 };
 
-bool is_switch(const std::string& param);
+bool is_switch(const std::wstring& param);
 
 }  // namespace tw

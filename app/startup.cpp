@@ -22,13 +22,17 @@ namespace tw {
 
 namespace {
 
-std::string module_path_acp() {
-  char buf[261] = {};
-  GetModuleFileNameA(nullptr, buf, sizeof buf - 1);
-  return buf;
+std::wstring module_path() {
+  std::wstring buf(MAX_PATH, L'\0');
+  for (;;) {
+    DWORD n = GetModuleFileNameW(nullptr, &buf[0], DWORD(buf.size()));
+    if (n < buf.size()) {
+      buf.resize(n);
+      return buf;
+    }
+    buf.resize(buf.size() * 2);  // cut short: try a larger buffer
+  }
 }
-
-bool lead_byte(unsigned char c) { return is_acp_lead_byte(c); }
 
 uint64_t clock_seed() {
   FILETIME ft;
@@ -65,8 +69,10 @@ int run_maker() {
     return 0;
   }
   seed_run_ids(clock_seed());
-  CommandLine cl(GetCommandLineA(), module_path_acp(), lead_byte);
-  StartupOptions s = options_from_command_line(cl, acp_to_wide);
+  // The wide command line: paths and texts reach the build as the user typed
+  // them; what must be stored as code-page bytes is checked there.
+  CommandLine cl(GetCommandLineW(), module_path());
+  StartupOptions s = options_from_command_line(cl);
   if (s.flags.headless) return run_headless(s, carried);
   return run_main_window(s.options, s.flags, carried);
 }

@@ -16,7 +16,7 @@ uint8_t first_of(const CommandLine& cl, std::initializer_list<const char*> names
 
 }  // namespace
 
-StartupOptions options_from_command_line(const CommandLine& cl, ToWideFn to_wide) {
+StartupOptions options_from_command_line(const CommandLine& cl) {
   StartupOptions s;
   BuildOptions& o = s.options;
   o.extraction_mode = cl.has_switch("mf") ? kExtractAndRun : kExtractOnly;
@@ -39,12 +39,12 @@ StartupOptions options_from_command_line(const CommandLine& cl, ToWideFn to_wide
   // Order on the line: source, target, [icon], [executable], [custom folder],
   // [parameters]; the parameters are optional and not counted.
   size_t required = 2;
-  o.source_folder = to_wide(cl.positional(1));
-  o.target_file = to_wide(cl.positional(2));
-  if (cl.has_switch("ic")) o.icon_file = to_wide(cl.positional(++required));
-  if (o.extraction_mode == kExtractAndRun) o.executable = to_wide(cl.positional(++required));
-  if (o.extraction_folder == kFolderCustom) o.custom_folder = to_wide(cl.positional(++required));
-  if (o.extraction_mode == kExtractAndRun) o.parameters = to_wide(cl.positional(required + 1));
+  o.source_folder = cl.positional(1);
+  o.target_file = cl.positional(2);
+  if (cl.has_switch("ic")) o.icon_file = cl.positional(++required);
+  if (o.extraction_mode == kExtractAndRun) o.executable = cl.positional(++required);
+  if (o.extraction_folder == kFolderCustom) o.custom_folder = cl.positional(++required);
+  if (o.extraction_mode == kExtractAndRun) o.parameters = cl.positional(required + 1);
   s.required_positionals = required;
   f.enough_parameters = cl.positional_count() >= required;
   return s;

@@ -13,9 +13,6 @@ struct StartupOptions {
   size_t required_positionals = 2;
 };
 
-// to_wide converts a parameter from the system code page.
-typedef std::wstring (*ToWideFn)(const std::string&);
-
-StartupOptions options_from_command_line(const CommandLine& cl, ToWideFn to_wide);
+StartupOptions options_from_command_line(const CommandLine& cl);
 
 }  // namespace tw

@@ -7,6 +7,7 @@
 #include "file_io.h"
 #include "message_ids.h"
 #include "messages.h"
+#include "pending_target.h"
 #include "run_id.h"
 #include "source_scan.h"
 #include "text_codec.h"
@@ -75,16 +76,10 @@ class MonitorProgress : public FileProgress {
   uint64_t done_before_ = 0;
 };
 
-void delete_target(const std::wstring& target) {
-  SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_NORMAL);
-  DeleteFileW(target.c_str());
-}
-
 // Appends header, records and terminator. False when cancelled.
-bool write_container(const BuildOptions& o, const OptionHeader& header,
+bool write_container(ByteSink& sink, const BuildOptions& o, const OptionHeader& header,
                      const CarriedResources& carried, const std::vector<FileItem>& items,
                      const std::vector<std::string>& names, BuildMonitor& monitor) {
-  FileSink sink(o.target_file);
   ContainerWriter writer(sink, o.data_compressed);
   writer.write_header(header);
 
@@ -122,7 +117,6 @@ bool write_container(const BuildOptions& o, const OptionHeader& header,
     progress.file_finished(item.size);
   }
   if (!cancelled) writer.write_terminator();
-  sink.close();
   return !cancelled;
 }
 
@@ -134,23 +128,26 @@ bool build_sfx(BuildOptions o, const RunFlags& flags, const CarriedResources& ca
   normalise(&o, host);
   monitor.show_labels(load_message(kMsgInitialising), o.target_file);
   monitor.progress(0, 0, 0, 0);
+  // Before the scan: a target inside the source must not take along what a
+  // killed build left there.
+  remove_stale_temp_targets(o.target_file);
   std::vector<FileItem> items = scan_source(o.source_folder);
   std::vector<std::string> names = checked_names(items, o.source_folder);
   OptionHeader header = make_header(o);
 
   create_folder_tree(parent_folder(o.target_file));
-  write_new_file(o.target_file, carried.stub.data, carried.stub.size);
-
+  // The file is written under a temporary name and replaces the target only
+  // when complete; failing or cancelled, it is removed and the target stays.
   bool finished;
-  try {
-    // The place of the resource edits (icon, version information,
-    // manifest): they work on the closed stub before any data is appended.
-    finished = write_container(o, header, carried, items, names, monitor);
-  } catch (...) {
-    delete_target(o.target_file);
-    throw;
+  {
+    PendingTarget target(o.target_file);
+    // The stub's bytes go first, as they are to be stored (the place of the
+    // resource edits: icon, version information, manifest), then the
+    // container.
+    target.sink().write(carried.stub.data, carried.stub.size);
+    finished = write_container(target.sink(), o, header, carried, items, names, monitor);
+    if (finished) target.commit();
   }
-  if (!finished) delete_target(o.target_file);
   monitor.finished(finished);
   return finished;
 }

@@ -8,9 +8,10 @@
 
 namespace tw {
 
-// True when the file was written; false when the user cancelled (the
-// target is then deleted). Either way the monitor hears of it last.
-// Failures throw BuildError; a partly written target is deleted first.
+// True when the file was written; false when the user cancelled. Either way
+// the monitor hears of it last. Failures throw BuildError. The new file
+// replaces the target only when complete: after a cancel or a failure the
+// previous target is as it was, and nothing partly written is left.
 bool build_sfx(BuildOptions options, const RunFlags& flags, const CarriedResources& carried,
                BuildMonitor& monitor);
 

@@ -16,8 +16,11 @@ void write_all(HANDLE h, const void* data, size_t n, const std::wstring& path) {
   const unsigned char* p = static_cast<const unsigned char*>(data);
   while (n) {
     DWORD part = n > 0x40000000 ? 0x40000000 : DWORD(n), written = 0;
-    if (!WriteFile(h, p, part, &written, nullptr) || written == 0)
+    if (!WriteFile(h, p, part, &written, nullptr))
       throw BuildError(kMsgWriteFailed, path, GetLastError());
+    // A write that succeeds without taking a byte sets no error code: the
+    // disk has no room left.
+    if (written == 0) throw BuildError(kMsgWriteFailed, path, ERROR_DISK_FULL);
     p += written;
     n -= written;
   }
@@ -25,14 +28,8 @@ void write_all(HANDLE h, const void* data, size_t n, const std::wstring& path) {
 
 }  // namespace
 
-FileSink::FileSink(const std::wstring& path)
-    : path_(path),
-      file_(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                        FILE_ATTRIBUTE_NORMAL, nullptr)) {
-  if (!file_.valid()) throw BuildError(kMsgWriteFailed, path, GetLastError());
-  LARGE_INTEGER zero = {};
-  if (!SetFilePointerEx(file_.get(), zero, nullptr, FILE_END))
-    throw BuildError(kMsgWriteFailed, path, GetLastError());
+FileSink::FileSink(FileHandle file, std::wstring shown_path)
+    : path_(std::move(shown_path)), file_(std::move(file)) {
   buffer_.resize(kSinkBuffer);
 }
 
@@ -57,7 +54,13 @@ void FileSink::write(const void* data, size_t n) {
 
 void FileSink::close() {
   flush();
+  if (!FlushFileBuffers(file_.get())) throw BuildError(kMsgWriteFailed, path_, GetLastError());
   if (!CloseHandle(file_.release())) throw BuildError(kMsgWriteFailed, path_, GetLastError());
+}
+
+void FileSink::abandon() {
+  used_ = 0;
+  file_.close();
 }
 
 FileSource::FileSource(const std::wstring& path, uint64_t expected_size)
@@ -95,21 +98,6 @@ void MemorySource::read_exact(void* buf, size_t n) {
   memcpy(buf, data_, n);
   data_ += n;
   left_ -= n;
-}
-
-void write_new_file(const std::wstring& path, const unsigned char* data, size_t size) {
-  FileHandle f(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                           FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!f.valid()) throw BuildError(kMsgCreateFailed, path, GetLastError());
-  try {
-    write_all(f.get(), data, size, path);
-    if (!CloseHandle(f.release())) throw BuildError(kMsgWriteFailed, path, GetLastError());
-  } catch (const BuildError&) {
-    // The file is ours from CreateFileW on: a half-written one is removed.
-    f.close();
-    DeleteFileW(path.c_str());
-    throw;
-  }
 }
 
 }  // namespace tw

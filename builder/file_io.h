@@ -11,11 +11,12 @@ namespace tw {
 
 class FileSink : public ByteSink {
  public:
-  // Opens an existing file for writing at its end.
-  explicit FileSink(const std::wstring& path);
+  // Writes through file, an open file; errors name shown_path.
+  FileSink(FileHandle file, std::wstring shown_path);
   ~FileSink() override;
   void write(const void* data, size_t n) override;
-  void close();  // flushes; throws on failure
+  void close();    // writes out the rest, flushes it to the disk; throws on failure
+  void abandon();  // closes without writing out the rest
 
  private:
   void flush();
@@ -47,8 +48,5 @@ class MemorySource : public ChunkSource {
   const unsigned char* data_;
   size_t left_;
 };
-
-// Creates (or truncates) path and writes data into it.
-void write_new_file(const std::wstring& path, const unsigned char* data, size_t size);
 
 }  // namespace tw

@@ -1,8 +1,8 @@
 """Builds that must fail: each shows one error box that names the file
 concerned, ends with exit code 1 and leaves no SFX file behind. Sources the
 format cannot hold are refused before the target is touched; a build that
-fails while writing deletes its partial target, which also means that a
-target it was replacing is gone."""
+fails while writing, or is killed, leaves the target it was replacing as it
+was (the new file is written under a temporary name beside it)."""
 
 import os
 import subprocess
@@ -12,8 +12,8 @@ import time
 import pytest
 
 import sfxreader as sr
-from sample_trees import (EXIT_FAILED, MAKER, box_text, expect_box, finish, maker_args,
-                          maker_error, random_bytes, write_tree)
+from sample_trees import (EXIT_BUILT, EXIT_FAILED, MAKER, box_text, expect_box, finish,
+                          maker_args, maker_error, random_bytes, run_maker, write_tree)
 
 TOO_LARGE = "파일이 너무 큽니다. 2 GB 이상인 파일은 SFX 파일에 넣을 수 없습니다.\r\n\r\n"
 NOT_REPRESENTABLE = "이 이름은 시스템 코드 페이지로 나타낼 수 없어 SFX 파일에 넣을 수 없습니다.\r\n\r\n"
@@ -28,6 +28,11 @@ def failed(wine, source, target, switches=("-c", "-o"), rest=(), codepage=949):
     assert code == EXIT_FAILED, box_text(box)
     assert box["title"] == "오류"
     return box_text(box)
+
+
+def temp_files(target):
+    """The temporary files of builds of this target."""
+    return sorted(target.parent.glob(target.name + ".~tw*.tmp"))
 
 
 def with_system_message(text, prefix):
@@ -71,7 +76,7 @@ def test_folder_name_the_code_page_cannot_hold_is_refused(wine, tmp_path):
     assert not target.exists()
 
 
-def test_locked_source_file_fails_and_removes_the_replaced_target(wine, tmp_path):
+def test_locked_source_file_fails_and_keeps_the_previous_target(wine, tmp_path):
     src = write_tree(tmp_path / "src", {"a.txt": b"alpha", "z": None, "z/locked.dat": b"locked"})
     locked = src / "z" / "locked.dat"
     target = tmp_path / "t.exe"
@@ -88,9 +93,8 @@ def test_locked_source_file_fails_and_removes_the_replaced_target(wine, tmp_path
         release.write_bytes(b"")
         assert finish(wine, holder, 30) == 0
     with_system_message(text, CANNOT_OPEN + wine.winpath(locked) + "\r\n\r\n")
-    # The build had already replaced the target when it failed: the partial
-    # file is deleted, and the earlier file with it.
-    assert not target.exists()
+    assert target.read_bytes() == b"an earlier SFX file"
+    assert temp_files(target) == []
 
 
 def test_target_whose_folder_cannot_be_created(wine, tmp_path):
@@ -128,12 +132,39 @@ def small_disk(tmp_path, request):
         subprocess.run(["umount", str(mount_point)], check=True)
 
 
-def test_full_disk_fails_and_leaves_no_partial_target(wine, tmp_path, small_disk):
+def test_full_disk_fails_and_keeps_the_previous_target(wine, tmp_path, small_disk):
     src = write_tree(tmp_path / "src", {"noise.bin": random_bytes(3 << 20, 11)})
     target = small_disk / "t.exe"
+    target.write_bytes(b"earlier")
     text = failed(wine, src, target)
     with_system_message(text, CANNOT_WRITE + wine.winpath(target) + "\r\n\r\n")
-    assert list(small_disk.iterdir()) == []
+    assert list(small_disk.iterdir()) == [target]
+    assert target.read_bytes() == b"earlier"
+
+
+def written_beyond(target, size):
+    """Whether a build writing target has written more than size bytes."""
+    try:
+        return any(t.stat().st_size > size for t in temp_files(target))
+    except FileNotFoundError:  # renamed or removed meanwhile
+        return False
+
+
+def test_killed_build_keeps_the_previous_target_and_the_next_removes_its_rest(wine, tmp_path):
+    src = write_tree(tmp_path / "src", {"noise.bin": random_bytes(60 << 20, 13)})
+    target = tmp_path / "t.exe"
+    target.write_bytes(b"the previous SFX file")
+    proc = wine.start(wine.exe(MAKER), maker_args(wine, src, target, ["-c", "-o"]))
+    deadline = time.monotonic() + 120
+    while not written_beyond(target, 1 << 20):
+        assert proc.poll() is None and time.monotonic() < deadline, "the build ended first"
+        time.sleep(0.02)
+    wine.auto("kill", str(proc.windows_pid()))
+    proc.wait(30)
+    assert target.read_bytes() == b"the previous SFX file" and len(temp_files(target)) == 1
+    (src / "noise.bin").write_bytes(b"small now")
+    assert run_maker(wine, src, target) == EXIT_BUILT and temp_files(target) == []
+    assert sr.read_sfx(target).by_name()["noise.bin"].data == b"small now"
 
 
 def change_during_build(wine, tmp_path, change):
@@ -149,7 +180,7 @@ def change_during_build(wine, tmp_path, change):
     def watch():
         deadline = time.monotonic() + 120
         while time.monotonic() < deadline and proc.poll() is None:
-            if target.exists() and target.stat().st_size > stub_size + sr.HEADER_SIZE + (1 << 20):
+            if written_beyond(target, stub_size + sr.HEADER_SIZE + (1 << 20)):
                 change(moving)
                 changed.set()
                 return
@@ -163,7 +194,7 @@ def change_during_build(wine, tmp_path, change):
         watcher.join()
     assert changed.is_set(), "the build ended before the file could be changed"
     assert finish(wine, proc) == EXIT_FAILED
-    assert not target.exists()
+    assert not target.exists() and temp_files(target) == []
     return box_text(box), moving
 
 

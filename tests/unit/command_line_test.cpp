@@ -8,67 +8,62 @@ namespace {
 
 using tw::CommandLine;
 
-// Code page 949 lead bytes are 0x81..0xFE.
-bool cp949_lead(unsigned char c) { return c >= 0x81 && c <= 0xFE; }
-// Code page 932 has trail bytes 0x40..0xFC, a backslash among them.
-bool cp932_lead(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
-
-CommandLine split(const std::string& args, tw::LeadByteFn lead = cp949_lead) {
-  return CommandLine("prog.exe " + args, "C:\\tools\\prog.exe", lead);
+CommandLine split(const std::wstring& args) {
+  return CommandLine(L"prog.exe " + args, L"C:\\tools\\prog.exe");
 }
 
 TEST(CommandLineSplit, QuotesBlanksAndBackslashes) {
-  CommandLine cl = split(R"("C:\My Folder" a\\"b c" a\"b x\y\ "q\\" end)");
+  CommandLine cl = split(LR"("C:\My Folder" a\\"b c" a\"b x\y\ "q\\" end)");
   ASSERT_EQ(cl.count(), 6u);
-  EXPECT_EQ(cl.param(1), "C:\\My Folder");
-  EXPECT_EQ(cl.param(2), "a\\b c");  // two backslashes + quote: one backslash, quoting opens
-  EXPECT_EQ(cl.param(3), "a\"b");    // one backslash + quote: a literal quote
-  EXPECT_EQ(cl.param(4), "x\\y\\");  // backslashes without a quote stay
-  EXPECT_EQ(cl.param(5), "q\\");
-  EXPECT_EQ(cl.param(6), "end");
-  EXPECT_EQ(cl.param(0), "C:\\tools\\prog.exe");
-  EXPECT_EQ(cl.param(7), "");
+  EXPECT_EQ(cl.param(1), L"C:\\My Folder");
+  EXPECT_EQ(cl.param(2), L"a\\b c");  // two backslashes + quote: one backslash, quoting opens
+  EXPECT_EQ(cl.param(3), L"a\"b");    // one backslash + quote: a literal quote
+  EXPECT_EQ(cl.param(4), L"x\\y\\");  // backslashes without a quote stay
+  EXPECT_EQ(cl.param(5), L"q\\");
+  EXPECT_EQ(cl.param(6), L"end");
+  EXPECT_EQ(cl.param(0), L"C:\\tools\\prog.exe");
+  EXPECT_EQ(cl.param(7), L"");
 }
 
 TEST(CommandLineSplit, EscapedQuotesInsideQuotesAndEmptyParameter) {
-  CommandLine cl = split("\"/title \\\"first\\\" \\\"second\\\"\" \"\" \t last");
+  CommandLine cl = split(L"\"/title \\\"first\\\" \\\"second\\\"\" \"\" \t last");
   ASSERT_EQ(cl.count(), 3u);
-  EXPECT_EQ(cl.param(1), "/title \"first\" \"second\"");
-  EXPECT_EQ(cl.param(2), "");
+  EXPECT_EQ(cl.param(1), L"/title \"first\" \"second\"");
+  EXPECT_EQ(cl.param(2), L"");
   EXPECT_EQ(cl.positional_count(), 2u);  // "" counts, the /title one is a switch
-  EXPECT_EQ(cl.positional(1), "");
-  EXPECT_EQ(cl.positional(2), "last");
+  EXPECT_EQ(cl.positional(1), L"");
+  EXPECT_EQ(cl.positional(2), L"last");
 }
 
 TEST(CommandLineSplit, ControlCharactersSeparateAndProgramNameIsSkipped) {
-  CommandLine cl("\"C:\\Program Files\\t.exe\"\x01one\x1ftwo", "", cp949_lead);
+  CommandLine cl(L"\"C:\\Program Files\\t.exe\"\x01one\x1ftwo", L"");
   ASSERT_EQ(cl.count(), 2u);
-  EXPECT_EQ(cl.param(1), "one");
-  EXPECT_EQ(cl.param(2), "two");
-  EXPECT_EQ(split("").count(), 0u);
-  EXPECT_EQ(split("   ").count(), 0u);
+  EXPECT_EQ(cl.param(1), L"one");
+  EXPECT_EQ(cl.param(2), L"two");
+  EXPECT_EQ(split(L"").count(), 0u);
+  EXPECT_EQ(split(L"   ").count(), 0u);
 }
 
-TEST(CommandLineSplit, MultiByteCharactersAreCopiedWhole) {
-  // "한국어 폴더" in code page 949, quoted.
-  const std::string korean = "\xC7\xD1\xB1\xB9\xBE\xEE \xC6\xFA\xB4\xF5";
-  CommandLine cl = split("\"" + korean + "\" x");
-  ASSERT_EQ(cl.count(), 2u);
-  EXPECT_EQ(cl.param(1), korean);
+TEST(CommandLineSplit, TextOutsideAnyCodePageComesThroughWhole) {
+  CommandLine cl = split(L"\"caf\u00e9 \u263a\" tg\u00e9.exe \U0001F600");
+  EXPECT_EQ(cl.param(1), L"caf\u00e9 \u263a");
+  EXPECT_EQ(cl.positional(2), L"tg\u00e9.exe");
+  EXPECT_EQ(cl.param(3), L"\U0001F600");
+}
 
-  // In code page 932 the trail byte of "ソ" is 0x5C, a backslash: it must
-  // not escape the closing quote.
-  const std::string so = "\x83\x5C";
-  CommandLine jp = split("\"" + so + "\" next", cp932_lead);
-  ASSERT_EQ(jp.count(), 2u);
-  EXPECT_EQ(jp.param(1), so);
-  EXPECT_EQ(jp.param(2), "next");
-  // Without the lead-byte test the same bytes would be misread.
-  EXPECT_NE(split("\"" + so + "\" next", tw::no_lead_bytes).param(1), so);
+// The 8-bit splitter: a trail byte of a double-byte character (0x5C, a
+// backslash, in code page 932's "ソ") never escapes the closing quote.
+TEST(CommandLineSplit, MultiByteCharactersAreCopiedWhole) {
+  auto cp932_lead = [](unsigned char c) { return (c >= 0x81 && c <= 0x9F) || c >= 0xE0; };
+  const char* p = "\"\x83\x5C\" next";
+  char out[8];
+  size_t length = 0;
+  ASSERT_TRUE(tw::next_token<char>(&p, out, sizeof out, &length, cp932_lead));
+  EXPECT_EQ(std::string(out, length), "\x83\x5C");
 }
 
 TEST(CommandLineSwitches, AnywhereAnyCaseWholeNameOnly) {
-  CommandLine cl = split("src -MF tgt /h exe -mfx /");
+  CommandLine cl = split(L"src -MF tgt /h exe -mfx /");
   EXPECT_TRUE(cl.has_switch("mf"));
   EXPECT_TRUE(cl.has_switch("h"));
   EXPECT_TRUE(cl.has_switch("mfx"));
@@ -76,15 +71,14 @@ TEST(CommandLineSwitches, AnywhereAnyCaseWholeNameOnly) {
   EXPECT_FALSE(cl.has_switch("fd"));
   EXPECT_TRUE(cl.has_switch(""));  // a lone "/" is a switch with an empty name
   EXPECT_EQ(cl.positional_count(), 3u);
-  EXPECT_EQ(cl.positional(3), "exe");
-  EXPECT_EQ(cl.positional(4), "");
-  EXPECT_FALSE(split("src tgt -mfx").has_switch("mf"));
+  EXPECT_EQ(cl.positional(3), L"exe");
+  EXPECT_EQ(cl.positional(4), L"");
+  EXPECT_FALSE(split(L"src tgt -mfx").has_switch("mf"));
+  EXPECT_FALSE(split(L"-\uff4d\uff46").has_switch("mf"));  // full-width look-alikes
 }
 
-std::wstring widen(const std::string& s) { return std::wstring(s.begin(), s.end()); }
-
 tw::StartupOptions options(const std::string& args) {
-  return tw::options_from_command_line(split(args), widen);
+  return tw::options_from_command_line(split(std::wstring(args.begin(), args.end())));
 }
 
 TEST(StartupOptions, DefaultsWithoutSwitches) {
