@@ -4,6 +4,9 @@
 #include <objbase.h>
 
 #include "about_window.h"
+#include "cmdline_gen_window.h"
+#include "cmdline_help_window.h"
+#include "envvars_window.h"
 #include "message_box.h"
 #include "pickers.h"
 #include "product_links.h"
@@ -213,8 +216,12 @@ void MainWindow::run_rules(int clicked) {
   if (focus && IsWindowVisible(hwnd_)) SetFocus(GetDlgItem(hwnd_, focus));
 }
 
-void MainWindow::insert_custom_folder_text(const std::wstring& text) {
-  SendDlgItemMessageW(hwnd_, kECustomDir, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text.c_str()));
+void MainWindow::choose_variable() {
+  std::wstring name;
+  if (choose_environment_variable(hwnd_, caption_, &name))
+    SendDlgItemMessageW(hwnd_, kECustomDir, EM_REPLACESEL, TRUE,
+                        reinterpret_cast<LPARAM>(name.c_str()));
+  SetFocus(GetDlgItem(hwnd_, kECustomDir));
 }
 
 LRESULT MainWindow::control_colour(HDC dc, HWND control, bool edit_message) {
@@ -276,6 +283,15 @@ void MainWindow::on_command(int id) {
       return;
     case kLDonate:
       open_link(TW_DONATE_ADDRESS);
+      return;
+    case kLCmdLine:
+      show_cmdline_help(hwnd_, carried_.usage);
+      return;
+    case kLCmdLineGen:
+      show_cmdline_generator(hwnd_, read_state());
+      return;
+    case kBEnvVars:
+      choose_variable();
       return;
   }
   if (is_radio(id) || id == kCbOneInstance) run_rules(id);

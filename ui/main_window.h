@@ -15,9 +15,6 @@ class MainWindow : public Window {
   // positional parameter was given (then the window builds at once).
   MainWindow(const BuildOptions& options, const RunFlags& flags, const CarriedResources& carried);
   bool open();
-  const std::wstring& caption() const { return caption_; }
-  // Inserts text at the caret of the custom-folder edit.
-  void insert_custom_folder_text(const std::wstring& text);
 
  protected:
   LRESULT handle(UINT msg, WPARAM wp, LPARAM lp) override;
@@ -30,6 +27,9 @@ class MainWindow : public Window {
   void run_rules(int clicked);
   void on_command(int id);
   void browse(int id);
+  // The environment-variables window; a chosen name goes to the caret of
+  // the custom-folder edit.
+  void choose_variable();
   void build();
   LRESULT control_colour(HDC dc, HWND control, bool edit_message);
 
