@@ -8,9 +8,11 @@ import subprocess
 import pytest
 
 import sfxreader as sr
-from maker_window import MakerWindow, store, stored_values
+from maker_window import IDS, MAIN, MakerWindow, store, stored_values
 from sample_trees import (BOX_CLASS, MAKER, box_text, expect_box, finish, random_bytes,
                           write_tree)
+
+WM_KEYDOWN, VK_RETURN, VK_ESCAPE, VK_F1 = 0x100, 0x0D, 0x1B, 0x70
 
 
 @pytest.fixture
@@ -27,6 +29,8 @@ def test_defaults_without_stored_options_and_nothing_saved_on_close(wine, tmp_pa
               "RbDmImmediately", "RbUacNone", "RbOmPrompt"]
     assert w.checked(*radios, "CbOneInstance", "CbSilent", "CbSelfDelete") == radios
     assert not w.control("RbUacNone")["enabled"] and not w.control("EIcon")["enabled"]
+    w.post(MAIN, WM_KEYDOWN, VK_F1, 0, "--id", IDS["ESource"])
+    wine.auto("press", "--class", "Tfabout", "--pid", w.pid, "--timeout", "10000", "--button", "ok")
     assert w.close() == 0
     assert stored_values(wine) == {}
 
@@ -53,8 +57,10 @@ def test_build_press_saves_every_value_even_when_refused(wine, tmp_path):
     missing = wine.winpath(tmp_path / "missing")
     w.set_text("ESource", missing)
     w.set_text("ETarget", "out.exe")
-    w.press("RbUacHighest" if w.control("RbUacHighest")["enabled"] else "RbSelect")
-    w.press("BMake")
+    w.press("RbSelect")
+    # Esc does nothing; Enter builds (the build button is the default).
+    w.post(MAIN, WM_KEYDOWN, VK_ESCAPE, 0, "--id", IDS["ESource"])
+    w.post(MAIN, WM_KEYDOWN, VK_RETURN, 0, "--id", IDS["ESource"])
     box = expect_box(wine, w.proc, "오류")
     assert missing in box_text(box)
     w.look()  # the window stays
@@ -132,6 +138,7 @@ def test_icon_picker_round_trip(wine, tmp_path):
     store(wine, tmp_path)
     w = MakerWindow(wine)
     w.press("RbIconCustom")
+    assert w.look()["focus_id"] == IDS["EIcon"] and w.control("EIcon")["enabled"]
     w.set_text("EIcon", wine.winpath(tmp_path / "app.EXE"))
     w.press("BIcon")
     dialog = wine.auto("wait", "--class", BOX_CLASS, "--pid", w.pid, "--timeout", "20000")
