@@ -39,7 +39,7 @@ std::wstring own_path() {
   return path;
 }
 
-class CmdlineGenWindow : public Window {
+class CmdlineGenWindow : public ClosableWindow {
  public:
   void run(HWND owner, const MainState& state) {
     if (!create(L"Tfcmdlinegen", L"현재 UI 옵션에서 생성된 명령줄 매개변수",
@@ -60,23 +60,10 @@ class CmdlineGenWindow : public Window {
   }
 
  protected:
-  LRESULT handle(UINT msg, WPARAM wp, LPARAM lp) override {
-    switch (msg) {
-      case DM_GETDEFID:
-        return MAKELRESULT(kBClose, DC_HASDEFID);
-      case WM_COMMAND:
-        if (LOWORD(wp) == kBCopy) {
-          SendDlgItemMessageW(hwnd_, kMCmdLine, EM_SETSEL, 0, -1);
-          SendDlgItemMessageW(hwnd_, kMCmdLine, WM_COPY, 0, 0);
-        } else if (LOWORD(wp) == kBClose || LOWORD(wp) == IDCANCEL) {
-          end(IDCANCEL);
-        }
-        return 0;
-      case WM_CLOSE:
-        end(IDCANCEL);
-        return 0;
-    }
-    return Window::handle(msg, wp, lp);
+  void on_command(int id) override {
+    if (id != kBCopy) return;
+    SendDlgItemMessageW(hwnd_, kMCmdLine, EM_SETSEL, 0, -1);
+    SendDlgItemMessageW(hwnd_, kMCmdLine, WM_COPY, 0, 0);
   }
 
  private:

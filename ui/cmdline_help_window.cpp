@@ -16,7 +16,7 @@ std::wstring usage_text(const Blob& usage) {
   return text;
 }
 
-class CmdlineHelpWindow : public Window {
+class CmdlineHelpWindow : public ClosableWindow {
  public:
   void run(HWND owner, const Blob& usage) {
     if (!create(L"Tfcmdline", L"명령줄 지원", WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_DLGFRAME,
@@ -33,21 +33,6 @@ class CmdlineHelpWindow : public Window {
     set_control_text(hwnd_, kMCmdLine, usage_text(usage));
     SetFocus(GetDlgItem(hwnd_, kBClose));
     show_modal();
-  }
-
- protected:
-  LRESULT handle(UINT msg, WPARAM wp, LPARAM lp) override {
-    switch (msg) {
-      case DM_GETDEFID:
-        return MAKELRESULT(kBClose, DC_HASDEFID);
-      case WM_COMMAND:
-        if (LOWORD(wp) == kBClose || LOWORD(wp) == IDCANCEL) end(IDCANCEL);
-        return 0;
-      case WM_CLOSE:
-        end(IDCANCEL);
-        return 0;
-    }
-    return Window::handle(msg, wp, lp);
   }
 
  private:

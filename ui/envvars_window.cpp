@@ -34,7 +34,7 @@ std::vector<Variable> environment_variables() {
   return out;
 }
 
-class EnvVarsWindow : public Window {
+class EnvVarsWindow : public ClosableWindow {
  public:
   bool run(HWND owner, const std::wstring& owner_caption, std::wstring* name) {
     if (!create(L"Tfenvvars", owner_caption + L" - 이 컴퓨터의 환경 변수",
@@ -60,23 +60,15 @@ class EnvVarsWindow : public Window {
 
  protected:
   LRESULT handle(UINT msg, WPARAM wp, LPARAM lp) override {
-    switch (msg) {
-      case WM_COMMAND:
-        if (LOWORD(wp) == kBClose || LOWORD(wp) == IDCANCEL) end(IDCANCEL);
-        return 0;
-      case WM_NOTIFY: {
-        const NMHDR* h = reinterpret_cast<const NMHDR*>(lp);
-        // A double-click on a data row; the title row is the header's own.
-        if (h->idFrom == UINT_PTR(kVleEnvVars) && h->code == NM_DBLCLK &&
-            reinterpret_cast<const NMITEMACTIVATE*>(lp)->iItem >= 0)
-          end(IDOK);
-        return 0;
-      }
-      case WM_CLOSE:
-        end(IDCANCEL);
-        return 0;
+    if (msg == WM_NOTIFY) {
+      const NMHDR* h = reinterpret_cast<const NMHDR*>(lp);
+      // A double-click on a data row; the title row is the header's own.
+      if (h->idFrom == UINT_PTR(kVleEnvVars) && h->code == NM_DBLCLK &&
+          reinterpret_cast<const NMITEMACTIVATE*>(lp)->iItem >= 0)
+        end(IDOK);
+      return 0;
     }
-    return Window::handle(msg, wp, lp);
+    return ClosableWindow::handle(msg, wp, lp);
   }
 
   bool preview_key(const MSG& msg) override {

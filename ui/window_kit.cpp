@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include "control_ids.h"
 #include "validation.h"
 
 namespace tw {
@@ -202,6 +203,24 @@ void Window::end(int result) {
   result_ = result;
   ended_ = true;
   PostMessageW(hwnd_, WM_NULL, 0, 0);  // wakes the modal loop
+}
+
+LRESULT ClosableWindow::handle(UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case DM_GETDEFID:
+      return MAKELRESULT(kBClose, DC_HASDEFID);
+    case WM_COMMAND:
+      if (LOWORD(wp) == kBClose || LOWORD(wp) == IDCANCEL) {
+        end(IDCANCEL);
+      } else {
+        on_command(LOWORD(wp));
+      }
+      return 0;
+    case WM_CLOSE:
+      end(IDCANCEL);
+      return 0;
+  }
+  return Window::handle(msg, wp, lp);
 }
 
 bool dispatch_with_keys(MSG* msg) {

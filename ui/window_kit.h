@@ -94,6 +94,14 @@ class Window {
   int result_ = IDCANCEL;
 };
 
+// A helper dialog with a close button (id kBClose) that is its default
+// button; the button, Esc and the caption's close box end it with IDCANCEL.
+class ClosableWindow : public Window {
+ protected:
+  LRESULT handle(UINT msg, WPARAM wp, LPARAM lp) override;
+  virtual void on_command(int) {}
+};
+
 // Translates and dispatches one message, giving the window it belongs to
 // its key preview and dialog keyboard handling first.
 bool dispatch_with_keys(MSG* msg);
