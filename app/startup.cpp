@@ -9,6 +9,7 @@
 #include "carried_resources.h"
 #include "command_line.h"
 #include "headless_monitor.h"
+#include "main_window.h"
 #include "message_box.h"
 #include "message_ids.h"
 #include "messages.h"
@@ -59,18 +60,6 @@ int run_headless(StartupOptions& s, const CarriedResources& carried) {
   return kExitFailed;
 }
 
-// The window front end: the main window, filled from s when the command
-// line was complete (s.flags.enough_parameters), which then builds at once.
-// Until that window exists, a start without -h explains the command line.
-int run_without_window(const StartupOptions& s, const CarriedResources& carried) {
-  std::string usage(reinterpret_cast<const char*>(carried.usage.data), carried.usage.size);
-  int n = MultiByteToWideChar(949, 0, usage.data(), int(usage.size()), nullptr, 0);
-  std::wstring text(size_t(n), L'\0');
-  MultiByteToWideChar(949, 0, usage.data(), int(usage.size()), &text[0], n);
-  show_information(text);
-  return 0;
-}
-
 }  // namespace
 
 int run_maker() {
@@ -85,7 +74,7 @@ int run_maker() {
   CommandLine cl(GetCommandLineW(), module_path());
   StartupOptions s = options_from_command_line(cl);
   if (s.flags.headless) return run_headless(s, carried);
-  return run_without_window(s, carried);
+  return run_main_window(s.options, s.flags, carried);
 }
 
 }  // namespace tw

@@ -4,6 +4,10 @@
 //   twauto press   [filters] [--timeout MS] --button yes|no|ok|cancel|abort|retry|ignore|N
 //   twauto close   [filters] [--timeout MS]            print, then WM_CLOSE
 //   twauto settext [filters] [--timeout MS] --id N --text T   set, then print
+//   twauto post    [filters] [--timeout MS] [--id N] --message M [--wparam W] [--lparam L]
+//                  post a message (keys, clicks) to the window or its control N
+//   twauto items   [filters] --id N                    rows of list view N (text per column)
+//   twauto clipboard                                   the clipboard's text
 //   twauto none    [filters] --timeout MS               0 when none appeared
 //   twauto list    [filters]                           every matching window now
 //   twauto acp                                         code pages and locales
@@ -15,12 +19,15 @@
 //   twauto run     --status-file F --command-line L   run L (program first),
 //                  record its Windows process id and full 32-bit exit code in F
 // filters: --class C, --title T (both exact), --pid P (Windows process id),
-//          --index N (the N-th match in z-order, from 0)
+//          --index N (the N-th match in z-order, from 0);
+//          --control-class C: press/settext only a control of this class
+//          (where several controls share an id, as in the file dialogs)
 //
 // Output is one line of UTF-8 JSON on stdout. Exit codes: 0 done, 1 no window
 // appeared in time, 2 usage error, 3 the action failed (or, for "none", a
 // window did appear; it is printed). "run" ends with the program's exit code.
 #include <windows.h>
+#include <commctrl.h>
 
 #include <cwchar>
 #include <string>
@@ -42,12 +49,13 @@ struct Options {
   std::wstring command;
   std::vector<std::wstring> positional;
   bool has_class = false, has_title = false, has_pid = false;
-  std::wstring window_class, title, text;
+  std::wstring window_class, title, text, control_class;
   DWORD pid = 0;
   long index = 0;
   long timeout_ms = 10000;
   long button = -1;  // control id to press
-  long id = -1;      // control id for settext
+  long id = -1;      // control id for settext and post
+  long message = -1, wparam = 0, lparam = 0;  // for post
   bool has_set = false;
   long set_attributes = 0;
   std::wstring status_file, command_line;
@@ -64,8 +72,8 @@ void PrintError(const std::string& message) { WriteUtf8(STD_ERROR_HANDLE, "twaut
 
 int Usage(const std::string& why) {
   PrintError(why);
-  PrintError("usage: twauto wait|press|close|settext|none|list [--class C] [--title T] [--pid P] "
-             "[--index N] [--timeout MS] [--button B] [--id N --text T] | acp | attrib FILE [--set N] "
+  PrintError("usage: twauto wait|press|close|settext|post|items|none|list [--class C] [--title T] [--pid P] "
+             "[--index N] [--timeout MS] [--button B] [--control-class C] [--message M --wparam W --lparam L] [--id N --text T] | clipboard | acp | attrib FILE [--set N] "
              "| delete FILE | hold FILE MS | kill PID... | idle | run --status-file F --command-line L");
   return kExitUsage;
 }
@@ -116,6 +124,8 @@ std::string ParseArgs(int argc, wchar_t** argv, Options* o) {
       o->has_class = true, o->window_class = value;
     } else if (arg == L"--title") {
       o->has_title = true, o->title = value;
+    } else if (arg == L"--control-class") {
+      o->control_class = value;
     } else if (arg == L"--text") {
       o->text = value;
     } else if (arg == L"--status-file") {
@@ -134,6 +144,12 @@ std::string ParseArgs(int argc, wchar_t** argv, Options* o) {
       o->index = number;
     } else if (arg == L"--id") {
       o->id = number;
+    } else if (arg == L"--message") {
+      o->message = number;
+    } else if (arg == L"--wparam") {
+      o->wparam = number;
+    } else if (arg == L"--lparam") {
+      o->lparam = number;
     } else if (arg == L"--set") {
       o->has_set = true, o->set_attributes = number;
     } else {
@@ -303,6 +319,16 @@ void DescribeWindow(JsonOut& json, HWND hwnd) {
   json.Key("rect"), json.BeginArray();
   json.Int(r.left), json.Int(r.top), json.Int(r.right), json.Int(r.bottom);
   json.EndArray();
+  // The control with the keyboard focus in the window's thread, if any.
+  GUITHREADINFO gui = {};
+  gui.cbSize = sizeof gui;
+  json.Key("focus_id");
+  if (GetGUIThreadInfo(GetWindowThreadProcessId(hwnd, nullptr), &gui) && gui.hwndFocus &&
+      IsChild(hwnd, gui.hwndFocus)) {
+    json.Int(GetDlgCtrlID(gui.hwndFocus));
+  } else {
+    json.Null();
+  }
   json.Key("default_id");
   long default_id = DefaultButtonId(hwnd, cls);
   if (default_id >= 0) json.Int(default_id); else json.Null();
@@ -320,11 +346,13 @@ void PrintWindow(HWND hwnd) {
   PrintJson(json);
 }
 
-// The control with this id; a visible one wins over a hidden one.
-HWND FindControl(HWND window, long id) {
+// The control with this id (and class, when given); a visible one wins over
+// a hidden one.
+HWND FindControl(HWND window, long id, const std::wstring& cls) {
   HWND hidden = nullptr;
   for (HWND child : Children(window)) {
     if (GetDlgCtrlID(child) != id) continue;
+    if (!cls.empty() && _wcsicmp(ClassName(child).c_str(), cls.c_str()) != 0) continue;
     if (IsWindowVisible(child)) return child;
     if (!hidden) hidden = child;
   }
@@ -344,8 +372,8 @@ bool IsToggleButton(HWND control) {
 // Push buttons: the parent gets the BN_CLICKED notification it would get from
 // a click, posted so that a handler that opens a modal window does not block
 // us. Check boxes and radio buttons: BM_CLICK, so that they change state.
-int Press(HWND window, long id) {
-  HWND control = FindControl(window, id);
+int Press(HWND window, long id, const std::wstring& cls) {
+  HWND control = FindControl(window, id, cls);
   if (!control) {
     PrintError("no control with id " + std::to_string(id));
     return kExitFailed;
@@ -368,8 +396,8 @@ int Press(HWND window, long id) {
   return kExitOk;
 }
 
-int SetText(HWND window, long id, const std::wstring& text) {
-  HWND control = FindControl(window, id);
+int SetText(HWND window, long id, const std::wstring& text, const std::wstring& cls) {
+  HWND control = FindControl(window, id, cls);
   if (!control) {
     PrintError("no control with id " + std::to_string(id));
     return kExitFailed;
@@ -382,6 +410,91 @@ int SetText(HWND window, long id, const std::wstring& text) {
   return kExitOk;
 }
 
+// Posted, not sent: the program handles it in its own message loop, as it
+// would a real key or click.
+int Post(HWND window, const Options& o) {
+  HWND target = window;
+  if (o.id >= 0 && !(target = FindControl(window, o.id, o.control_class))) {
+    PrintError("no control with id " + std::to_string(o.id));
+    return kExitFailed;
+  }
+  if (!PostMessageW(target, static_cast<UINT>(o.message), static_cast<WPARAM>(o.wparam),
+                    static_cast<LPARAM>(o.lparam))) {
+    PrintError("posting failed");
+    return kExitFailed;
+  }
+  return kExitOk;
+}
+
+// The texts of a list view of another process: LVM_GETITEMTEXTW needs its
+// item and buffer in that process's memory.
+int Items(HWND window, const Options& o) {
+  HWND list = FindControl(window, o.id, o.control_class);
+  if (!list) {
+    PrintError("no control with id " + std::to_string(o.id));
+    return kExitFailed;
+  }
+  DWORD pid = 0;
+  GetWindowThreadProcessId(list, &pid);
+  UniqueHandle process(OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE,
+                                   FALSE, pid));
+  const SIZE_T kChars = 4096;
+  char* remote = process.valid() ? static_cast<char*>(VirtualAllocEx(
+      process.get(), nullptr, sizeof(LVITEMW) + kChars * sizeof(wchar_t), MEM_COMMIT,
+      PAGE_READWRITE)) : nullptr;
+  if (!remote) {
+    PrintError("cannot reach the program's memory, error " + std::to_string(GetLastError()));
+    return kExitFailed;
+  }
+  wchar_t* remote_text = reinterpret_cast<wchar_t*>(remote + sizeof(LVITEMW));
+  HWND header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
+  int columns = header ? static_cast<int>(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0)) : 1;
+  int rows = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+  JsonOut json;
+  json.BeginObject();
+  json.Key("items"), json.BeginArray();
+  for (int row = 0; row < rows; ++row) {
+    json.BeginArray();
+    for (int column = 0; column < columns; ++column) {
+      LVITEMW item = {};
+      item.iSubItem = column;
+      item.pszText = remote_text;
+      item.cchTextMax = static_cast<int>(kChars);
+      std::wstring text(kChars, L'\0');
+      WriteProcessMemory(process.get(), remote, &item, sizeof item, nullptr);
+      LRESULT n = SendMessageW(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(remote));
+      ReadProcessMemory(process.get(), remote_text, &text[0], kChars * sizeof(wchar_t), nullptr);
+      text.resize(n > 0 ? static_cast<size_t>(n) : 0);
+      json.String(text);
+    }
+    json.EndArray();
+  }
+  json.EndArray();
+  json.EndObject();
+  VirtualFreeEx(process.get(), remote, 0, MEM_RELEASE);
+  PrintJson(json);
+  return kExitOk;
+}
+
+int CommandClipboard() {
+  std::wstring text;
+  if (OpenClipboard(nullptr)) {
+    HANDLE data = GetClipboardData(CF_UNICODETEXT);
+    const wchar_t* p = data ? static_cast<const wchar_t*>(GlobalLock(data)) : nullptr;
+    if (p) {
+      text = p;
+      GlobalUnlock(data);
+    }
+    CloseClipboard();
+  }
+  JsonOut json;
+  json.BeginObject();
+  json.Key("text"), json.String(text);
+  json.EndObject();
+  PrintJson(json);
+  return kExitOk;
+}
+
 int NoWindow(const Options& o) {
   PrintError("no window appeared within " + std::to_string(o.timeout_ms) + " ms");
   return kExitNoWindow;
@@ -390,15 +503,19 @@ int NoWindow(const Options& o) {
 int WindowCommand(const Options& o) {
   if (o.command == L"press" && o.button < 0) return Usage("press needs --button");
   if (o.command == L"settext" && o.id < 0) return Usage("settext needs --id");
+  if (o.command == L"post" && o.message < 0) return Usage("post needs --message");
+  if (o.command == L"items" && o.id < 0) return Usage("items needs --id");
   HWND hwnd = WaitForWindow(o);
   if (!hwnd) return NoWindow(o);
   if (o.command == L"settext") {
-    int rc = SetText(hwnd, o.id, o.text);
+    int rc = SetText(hwnd, o.id, o.text, o.control_class);
     PrintWindow(hwnd);
     return rc;
   }
+  if (o.command == L"items") return Items(hwnd, o);
   PrintWindow(hwnd);
-  if (o.command == L"press") return Press(hwnd, o.button);
+  if (o.command == L"press") return Press(hwnd, o.button, o.control_class);
+  if (o.command == L"post") return Post(hwnd, o);
   if (o.command == L"close") return PostMessageW(hwnd, WM_CLOSE, 0, 0) ? kExitOk : kExitFailed;
   return kExitOk;
 }
@@ -546,10 +663,13 @@ int wmain(int argc, wchar_t** argv) {
   std::string error = ParseArgs(argc, argv, &o);
   if (!error.empty()) return Usage(error);
   const std::wstring& c = o.command;
-  if (c == L"wait" || c == L"press" || c == L"close" || c == L"settext") return WindowCommand(o);
+  if (c == L"wait" || c == L"press" || c == L"close" || c == L"settext" || c == L"post" ||
+      c == L"items")
+    return WindowCommand(o);
   if (c == L"none") return CommandNone(o);
   if (c == L"list") return CommandList(o);
   if (c == L"acp") return CommandAcp();
+  if (c == L"clipboard") return CommandClipboard();
   if (c == L"attrib") return CommandAttrib(o);
   if (c == L"delete") return CommandDelete(o);
   if (c == L"hold") return CommandHold(o);

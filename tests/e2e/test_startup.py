@@ -1,5 +1,5 @@
-"""Start-up of the maker under Wine: the carried-resource check, the
-headless exits that need no build, and the start without -h."""
+"""Start-up of the maker under Wine: the carried-resource check and the
+headless exits that need no build."""
 import pytest
 
 DAMAGED = "내부 오류\r\n프로그램이 손상되었습니다"
@@ -36,11 +36,3 @@ def test_headless_with_too_few_positionals_ends_silently_with_2(wine, args):
     wine.auto("none", "--class", "#32770", "--timeout", "1500")
     assert wine.wait(proc, 30) == 2
 
-
-def test_start_without_h_explains_the_command_line(wine):
-    proc = wine.start(wine.exe("tarnwick.exe"), [])
-    box = wine.auto("press", "--class", "#32770", "--title", "정보", "--timeout", "15000",
-                    "--button", "ok")
-    text = box_text(box)
-    assert "-h" in text and "-mf" in text and "소스 폴더" in text
-    assert wine.wait(proc, 30) == 0

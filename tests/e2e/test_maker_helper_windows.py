@@ -1,0 +1,75 @@
+"""The maker's helper windows under Wine: the command-line generator, the
+environment variables and the command-line help."""
+
+from harness import REPO
+from maker_window import IDS, MakerWindow, store
+
+WM_KEYDOWN, WM_LBUTTONDBLCLK, VK_RETURN, VK_ESCAPE, VK_HOME = 0x100, 0x203, 0x0D, 0x1B, 0x24
+
+
+def memo_text(window) -> str:
+    return next(c["text"] for c in window["controls"] if c["id"] == IDS["MCmdLine"])
+
+
+def test_generator_shows_the_line_and_copies_it(wine, tmp_path):
+    store(wine, tmp_path)
+    w = MakerWindow(wine)
+    w.set_text("ESource", "C:\\My Src\\")
+    w.set_text("ETarget", "C:\\out.exe")
+    w.press("LCmdLineGen")
+    gen = w.look("Tfcmdlinegen")
+    assert gen["title"] == "현재 UI 옵션에서 생성된 명령줄 매개변수"
+    tool = wine.winpath(wine.exe("tarnwick.exe"))
+    assert memo_text(gen) == f'{tool} -me -ft -e -op "C:\\My Src\\\\" C:\\out.exe'
+    w.press("BCopy", "Tfcmdlinegen")
+    w.look("Tfcmdlinegen")  # the press has been handled
+    assert wine.auto("clipboard")["text"] == memo_text(gen)
+    w.post("Tfcmdlinegen", WM_KEYDOWN, VK_ESCAPE, 0, "--id", IDS["MCmdLine"])
+    assert wine.auto("none", "--class", "Tfcmdlinegen", "--pid", w.pid, "--timeout", "2000")["none"]
+    assert w.close() == 0
+
+
+def open_variables(w):
+    w.press("RbCustom")
+    w.set_text("ECustomDir", "\\Out")
+    w.press("BEnvVars")
+    return w.look("Tfenvvars")
+
+
+def test_variables_list_enter_inserts_and_esc_cancels(wine, tmp_path):
+    store(wine, tmp_path)
+    w = MakerWindow(wine, env={"TW_PROBE": "a=b=c"})
+    title = w.window["title"]
+    assert open_variables(w)["title"] == title + " - 이 컴퓨터의 환경 변수"
+    rows = wine.auto("items", "--class", "Tfenvvars", "--pid", w.pid,
+                     "--id", IDS["VleEnvVars"])["items"]
+    assert ["%TW_PROBE%", "a=b=c"] in rows
+    assert all(name.startswith("%") and name.endswith("%") for name, _ in rows)
+    # The title row does not choose; Enter on the first row does.
+    w.post("Tfenvvars", WM_LBUTTONDBLCLK, 0, 0x000A000A, "--id", 0, "--control-class", "SysHeader32")
+    w.post("Tfenvvars", WM_KEYDOWN, VK_HOME, 0, "--id", IDS["VleEnvVars"])
+    w.post("Tfenvvars", WM_KEYDOWN, VK_RETURN, 0, "--id", IDS["VleEnvVars"])
+    assert wine.auto("none", "--class", "Tfenvvars", "--pid", w.pid, "--timeout", "2000")["none"]
+    w.look()
+    assert w.control("ECustomDir")["text"] == rows[0][0] + "\\Out"
+    assert w.window["focus_id"] == IDS["ECustomDir"]
+
+    open_variables(w)
+    w.post("Tfenvvars", WM_KEYDOWN, VK_ESCAPE, 0, "--id", IDS["VleEnvVars"])
+    assert wine.auto("none", "--class", "Tfenvvars", "--pid", w.pid, "--timeout", "2000")["none"]
+    w.look()
+    assert w.control("ECustomDir")["text"] == "\\Out"
+    assert w.window["focus_id"] == IDS["ECustomDir"]
+    assert w.close() == 0
+
+
+def test_help_shows_the_carried_usage_text(wine, tmp_path):
+    w = MakerWindow(wine)
+    w.press("LCmdLine")
+    help_window = w.look("Tfcmdline")
+    assert help_window["title"] == "명령줄 지원"
+    usage = (REPO / "resources/usage.txt").read_text(encoding="utf-8").replace("\n", "\r\n")
+    assert memo_text(help_window) == usage
+    w.press("BClose", "Tfcmdline")
+    assert wine.auto("none", "--class", "Tfcmdline", "--pid", w.pid, "--timeout", "2000")["none"]
+    assert w.close() == 0

@@ -1,0 +1,155 @@
+"""The maker's main window and progress window under Wine: filling from the
+registry or a complete command line, saving on a build press, the build
+with its boxes, cancel and write errors, and a file picker."""
+
+import re
+import subprocess
+
+import pytest
+
+import sfxreader as sr
+from maker_window import IDS, MAIN, MakerWindow, store, stored_values
+from sample_trees import (BOX_CLASS, MAKER, box_text, expect_box, finish, random_bytes,
+                          write_tree)
+
+WM_KEYDOWN, VK_RETURN, VK_ESCAPE, VK_F1 = 0x100, 0x0D, 0x1B, 0x70
+
+
+@pytest.fixture
+def src(tmp_path):
+    return write_tree(tmp_path / "src", {"a.txt": b"a" * 5000, "sub": None, "sub/b.bin": b"\1\2"})
+
+
+def test_defaults_without_stored_options_and_nothing_saved_on_close(wine, tmp_path):
+    store(wine, tmp_path)
+    w = MakerWindow(wine)
+    assert re.fullmatch(r"Tarnwick \d+\.\d+", w.window["title"])
+    assert w.window["default_id"] == IDS["BMake"]
+    radios = ["RbIconDefault", "RbOpenFolder", "CbOpenFolder", "RbTemp", "RbWdExtraction",
+              "RbDmImmediately", "RbUacNone", "RbOmPrompt"]
+    assert w.checked(*radios, "CbOneInstance", "CbSilent", "CbSelfDelete") == radios
+    assert not w.control("RbUacNone")["enabled"] and not w.control("EIcon")["enabled"]
+    w.post(MAIN, WM_KEYDOWN, VK_F1, 0, "--id", IDS["ESource"])
+    wine.auto("press", "--class", "Tfabout", "--pid", w.pid, "--timeout", "10000", "--button", "ok")
+    assert w.close() == 0
+    assert stored_values(wine) == {}
+
+
+@pytest.mark.parametrize("args", [(), ("-mf", "C:\\cl", "C:\\cl.exe")], ids=["plain", "incomplete"])
+def test_stored_values_fill_the_window_one_by_one(wine, tmp_path, args):
+    store(wine, tmp_path, ['"Source"="C:\\\\stored"', '"Icon"="   "', '"OneInstance"="1"',
+                           '"SilentMode"=dword:00000001', '"ExtractionMode"=dword:00000001',
+                           '"ExtractionFolder"=dword:00000009', '"DeleteMode"=dword:00000001',
+                           '"UACAutoElevation"=dword:00000000', '"OverwriteMode"="2"'])
+    w = MakerWindow(wine, args)
+    assert w.control("ESource")["text"] == "C:\\stored"
+    assert w.control("EIcon")["text"] == ""
+    assert w.checked("RbIconDefault", "RbExecuteFile", "RbTemp", "CbOneInstance", "CbSilent",
+                     "RbDmImmediately", "RbDmOnReboot", "RbOmPrompt") == [
+        "RbIconDefault", "RbExecuteFile", "RbTemp", "CbSilent", "RbDmImmediately", "RbOmPrompt"]
+    assert not w.control("RbDmOnReboot")["enabled"] and w.control("RbDmDoNotDelete")["enabled"]
+    assert w.close() == 0
+
+
+def test_build_press_saves_every_value_even_when_refused(wine, tmp_path):
+    store(wine, tmp_path)
+    w = MakerWindow(wine)
+    missing = wine.winpath(tmp_path / "missing")
+    w.set_text("ESource", missing)
+    w.set_text("ETarget", "out.exe")
+    w.press("RbSelect")
+    # Esc does nothing; Enter builds (the build button is the default).
+    w.post(MAIN, WM_KEYDOWN, VK_ESCAPE, 0, "--id", IDS["ESource"])
+    w.post(MAIN, WM_KEYDOWN, VK_RETURN, 0, "--id", IDS["ESource"])
+    box = expect_box(wine, w.proc, "오류")
+    assert missing in box_text(box)
+    w.look()  # the window stays
+    values = stored_values(wine)
+    assert len(values) == 16
+    assert values["Source"] == ("REG_SZ", missing + "\\")
+    assert values["ExtractionFolder"] == ("REG_DWORD", "0x4")
+    assert values["OpenFolder"] == ("REG_DWORD", "0x1")
+    assert w.close() == 0
+
+
+def test_no_keeps_the_window_and_a_finished_build_ends_the_program(wine, tmp_path, src):
+    store(wine, tmp_path)
+    target = tmp_path / "out.exe"
+    target.write_bytes(b"old")
+    w = MakerWindow(wine)
+    w.set_text("ESource", wine.winpath(src))
+    w.set_text("ETarget", wine.winpath(target))
+    w.press("BMake")
+    expect_box(wine, w.proc, "확인", "no")
+    w.look()
+    assert target.read_bytes() == b"old"
+    w.press("BMake")
+    expect_box(wine, w.proc, "확인", "yes")
+    assert box_text(expect_box(wine, w.proc, "정보")) == "SFX 파일이 성공적으로 생성되었습니다."
+    assert finish(wine, w.proc) == 0
+    assert sorted(sr.read_sfx(target).by_name()) == ["a.txt", "sub", "sub\\b.bin"]
+
+
+def test_complete_command_line_builds_at_once(wine, tmp_path, src):
+    target = tmp_path / "cl.exe"
+    # Without -h the window opens, builds by itself and ends the program.
+    proc = wine.start(wine.exe(MAKER), ["-c", wine.winpath(src), wine.winpath(target)])
+    assert finish(wine, proc, timeout=60) == 0
+    sr.read_sfx(target)
+
+
+def test_cancel_deletes_the_target_and_returns_to_the_window(wine, tmp_path):
+    src = write_tree(tmp_path / "big", {f"r{i}.bin": random_bytes(40 << 20, i) for i in range(6)})
+    target = tmp_path / "big.exe"
+    w = MakerWindow(wine, ["-o", wine.winpath(src), wine.winpath(target)])
+    title = w.window["title"]
+    assert w.look("Tfprogress")["title"] == title
+    w.press("BCancel", "Tfprogress")
+    box = expect_box(wine, w.proc, "경고", timeout_ms=60000)
+    assert box_text(box).startswith("Tarnwick가 중단되었습니다.")
+    w.look()
+    assert not target.exists()
+    assert w.close() == 0
+
+
+@pytest.fixture
+def full_drive(tmp_path):
+    folder = tmp_path / "full"
+    folder.mkdir()
+    if subprocess.run(["mount", "-t", "tmpfs", "-o", "size=512k", "tmpfs", str(folder)],
+                      stderr=subprocess.DEVNULL).returncode != 0:
+        pytest.skip("cannot mount a small tmpfs here")
+    yield folder
+    subprocess.run(["umount", str(folder)])
+
+
+def test_write_error_closes_the_progress_window(wine, tmp_path, full_drive):
+    src = write_tree(tmp_path / "src", {"r.bin": random_bytes(2 << 20)})
+    w = MakerWindow(wine, ["-o", wine.winpath(src), wine.winpath(full_drive / "t.exe")])
+    assert "t.exe" in box_text(expect_box(wine, w.proc, "오류"))
+    w.look()
+    none = wine.auto("none", "--class", "Tfprogress", "--pid", w.pid, "--timeout", "1000")
+    assert none["none"]
+    assert not (full_drive / "t.exe").exists()
+    assert w.close() == 0
+
+
+def test_icon_picker_round_trip(wine, tmp_path):
+    store(wine, tmp_path)
+    w = MakerWindow(wine)
+    w.press("RbIconCustom")
+    assert w.look()["focus_id"] == IDS["EIcon"] and w.control("EIcon")["enabled"]
+    w.set_text("EIcon", wine.winpath(tmp_path / "app.EXE"))
+    w.press("BIcon")
+    dialog = wine.auto("wait", "--class", BOX_CLASS, "--pid", w.pid, "--timeout", "20000")
+    filters = next(c for c in dialog["controls"] if c["id"] == 0x470)
+    assert filters["text"] == "실행 파일 (*.exe)"
+    # The name box and the open button share their ids with other controls.
+    wine.auto("settext", "--class", BOX_CLASS, "--pid", w.pid, "--id", str(0x47C), "--text", "new",
+              "--control-class", "Edit")
+    wine.auto("press", "--class", BOX_CLASS, "--pid", w.pid, "--button", "ok",
+              "--control-class", "Button")
+    wine.auto("none", "--class", BOX_CLASS, "--pid", w.pid, "--timeout", "3000")
+    w.look()
+    assert w.control("EIcon")["text"] == wine.winpath(tmp_path / "new.exe")
+    assert w.close() == 0

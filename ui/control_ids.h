@@ -1,0 +1,90 @@
+#pragma once
+// Control ids of the maker's windows. Also the order of the main window's
+// controls (creation and tab order). The numbers are fixed: the window tests
+// read this file to find the controls.
+namespace tw {
+
+enum MainControl : int {
+  kGbSourceTarget = 100,
+  kLSourceFolder = 101,
+  kESource = 102,
+  kBSource = 103,
+  kLTargetFile = 104,
+  kETarget = 105,
+  kBTarget = 106,
+  kLIcon = 107,
+  kRbIconDefault = 108,
+  kRbIconCustom = 109,
+  kEIcon = 110,
+  kBIcon = 111,
+  kGbExtractionMode = 112,
+  kRbOpenFolder = 113,
+  kCbOpenFolder = 114,
+  kRbExecuteFile = 115,
+  kLExecutableFile = 116,
+  kEExecutableFile = 117,
+  kBExecutableFile = 118,
+  kLCmdParameters = 119,
+  kECmdParameters = 120,
+  kLWorkingDir = 121,
+  kRbWdExtraction = 122,
+  kRbWdSource = 123,
+  kRbWdCurrent = 124,
+  kLDeleteMode = 125,
+  kRbDmImmediately = 126,
+  kRbDmOnReboot = 127,
+  kRbDmDoNotDelete = 128,
+  kGbExtractionFolder = 129,
+  kRbTemp = 130,
+  kRbDesktop = 131,
+  kRbDocuments = 132,
+  kRbCurrent = 133,
+  kRbSelect = 134,
+  kRbCustom = 135,
+  kECustomDir = 136,
+  kLCustom = 137,
+  kBEnvVars = 138,
+  kGbAdvanced = 139,
+  kCbOneInstance = 140,
+  kCbSilent = 141,
+  kCbSelfDelete = 142,
+  kLUacAutoElevation = 143,
+  kRbUacNone = 144,
+  kRbUacHighest = 145,
+  kRbUacAdministrator = 146,
+  kLOverwriteMode = 147,
+  kRbOmPrompt = 148,
+  kRbOmOverwrite = 149,
+  kRbOmSkip = 150,
+  kLAbout = 151,
+  kLWeb = 152,
+  kLDonate = 153,
+  kLCmdLine = 154,
+  kLCmdLineGen = 155,
+  kBMake = 156,
+  kMainFirst = kGbSourceTarget,
+  kMainEnd = kBMake + 1,
+};
+
+enum ProgressControl : int {
+  kLFile = 200,
+  kLProgressSource = 201,
+  kPbFile = 202,
+  kLTotal = 203,
+  kLProgressTarget = 204,
+  kPbTotal = 205,
+  kLLSize = 206,
+  kLSize = 207,
+  kBCancel = 208,
+};
+
+// The helper windows.
+enum HelperControl : int {
+  kMCmdLine = 300,
+  kBCopy = 301,
+  kBClose = 302,
+  kVleEnvVars = 303,
+  kLTip = 304,
+};
+
+}  // namespace tw

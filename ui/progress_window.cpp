@@ -1,0 +1,119 @@
+#include "progress_window.h"
+
+#include <commctrl.h>
+
+#include <exception>
+#include <new>
+
+#include "build_error_text.h"
+#include "build_procedure.h"
+#include "control_ids.h"
+#include "message_box.h"
+#include "message_ids.h"
+#include "messages.h"
+#include "progress_math.h"
+#include "text_codec.h"
+#include "validation.h"
+
+namespace tw {
+
+namespace {
+
+const ControlSpec kControls[] = {
+    {kLFile, Kind::kLabel, 12, 12, 92, 18, L"파일 진행:"},
+    {kLProgressSource, Kind::kRightLabel, 107, 12, 513, 18, L""},
+    {kPbFile, Kind::kProgress, 12, 32, 608, 18, nullptr},
+    {kLTotal, Kind::kLabel, 12, 60, 92, 18, L"총 진행 상황:"},
+    {kLProgressTarget, Kind::kRightLabel, 107, 60, 513, 18, L""},
+    {kPbTotal, Kind::kProgress, 12, 80, 608, 18, nullptr},
+    {kLLSize, Kind::kLabel, 12, 118, 92, 18, L"처리된 바이트:"},
+    {kLSize, Kind::kLabel, 107, 118, 300, 18, L""},
+    {kBCancel, Kind::kButton, 520, 112, 100, 28, L"취소"},
+};
+
+void set_bar(HWND window, int id, int position, int* last) {
+  if (*last == position) return;
+  *last = position;
+  SendDlgItemMessageW(window, id, PBM_SETPOS, WPARAM(position), 0);
+}
+
+}  // namespace
+
+int ProgressWindow::run(HWND owner, const std::wstring& caption) {
+  if (!create(L"Tfprogress", caption, WS_POPUP | WS_CAPTION, 632, 152, owner)) return IDCANCEL;
+  font_ = message_font();
+  create_controls(hwnd_, kControls, sizeof kControls / sizeof kControls[0], font_.get());
+  for (int id : {kLSize, kLProgressSource, kLProgressTarget}) set_control_text(hwnd_, id, L"");
+  SetFocus(GetDlgItem(hwnd_, kBCancel));
+  return show_modal();
+}
+
+LRESULT ProgressWindow::handle(UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_SHOWWINDOW:
+      if (wp) PostMessageW(hwnd_, kStartMessage, kStartMessage, kStartMessage);
+      break;
+    case kStartMessage:
+      if (wp == kStartMessage && lp == LPARAM(kStartMessage) && !building_) run_build();
+      return 0;
+    case WM_COMMAND:
+      // The button and Esc both cancel; the window stays until the build
+      // has returned.
+      if (LOWORD(wp) == kBCancel || LOWORD(wp) == IDCANCEL) cancel_ = true;
+      return 0;
+    case WM_CLOSE:
+      return 0;
+  }
+  return Window::handle(msg, wp, lp);
+}
+
+void ProgressWindow::run_build() {
+  building_ = true;
+  cancel_ = false;
+  set_message_box_owner(hwnd_);
+  int result = IDCANCEL;
+  try {
+    BuildOptions o = read_options_();
+    o.data_compressed = true;
+    result = build_sfx(o, flags_, carried_, *this) ? IDOK : IDCANCEL;
+  } catch (const BuildError& e) {
+    show_error(describe(e));
+  } catch (const std::bad_alloc&) {
+    show_error(system_message(ERROR_NOT_ENOUGH_MEMORY));
+  } catch (const std::exception& e) {
+    show_error(format_message(load_message(kMsgUnexpected), {acp_to_wide(e.what())}));
+  }
+  set_message_box_owner(owner_);
+  building_ = false;
+  end(result);
+}
+
+void ProgressWindow::show_labels(const std::wstring& source, const std::wstring& target) {
+  set_control_text(hwnd_, kLProgressSource, source);
+  set_control_text(hwnd_, kLProgressTarget, target);
+  pump_pending();
+}
+
+void ProgressWindow::show_source(const std::wstring& path) {
+  set_control_text(hwnd_, kLProgressSource, path);
+  if (!pump_pending()) cancel_ = true;
+}
+
+void ProgressWindow::progress(uint64_t file_done, uint64_t file_size, uint64_t done_before,
+                              uint64_t total) {
+  uint64_t done = done_before + file_done;
+  set_bar(hwnd_, kPbFile, file_bar_position(file_done, file_size), &file_bar_);
+  set_bar(hwnd_, kPbTotal, total_bar_position(done, total), &total_bar_);
+  if (total) set_control_text(hwnd_, kLSize, size_line(done, total));
+  if (!pump_pending()) cancel_ = true;
+}
+
+void ProgressWindow::finished(bool completed) {
+  if (!completed) {
+    show_warning(load_message(kMsgBuildCancelled));
+  } else if (flags_.show_success) {
+    show_information(load_message(kMsgBuildSucceeded));
+  }
+}
+
+}  // namespace tw
