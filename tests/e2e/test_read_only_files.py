@@ -1,7 +1,8 @@
 """Read-only files met by the stub and the maker run by an unprivileged user,
 as on Windows (root's Wine writes over read-only files): an SFX file run
 again in overwrite mode replaces its earlier read-only, hidden and system
-files; skip mode and the answer No keep a read-only file; a build keeps a
+files; skip mode and the answer No keep a read-only file; a folder the
+user cannot write in is an error that loses nothing; a build keeps a
 read-only previous target."""
 
 import os
@@ -61,6 +62,15 @@ def test_skip_and_no_keep_a_read_only_file(wine_user, overwrite_mode, answer):
     assert extract(wine_user, out, entries, overwrite_mode, answer) == 0
     assert sc.tree(out) == {"a.txt": b"old a.txt", "b.txt": b"new b"}
     assert attributes(wine_user, out / "a.txt") == RO | HIDDEN
+
+
+def test_folder_the_user_cannot_write_in_fails_and_keeps_its_file(wine_user):
+    # The new content goes to a temporary file beside the old one first.
+    out = wine_user.scratch()
+    existing(wine_user, out, {"a.txt": 0})
+    out.chmod(0o555)
+    assert extract(wine_user, out, [sc.Entry(b"a.txt", b"new a")], overwrite_mode=1) == 5
+    assert sc.tree(out) == {"a.txt": b"old a.txt"}
 
 
 def test_build_keeps_a_read_only_previous_target(wine_user):
