@@ -2,6 +2,7 @@
 run Wine as an unprivileged user (root's Wine writes over read-only files)."""
 
 import os
+import time
 
 import pytest
 
@@ -25,20 +26,33 @@ def old_file(wine, path, attrs):
     assert attributes(wine, path) == attrs
 
 
-# An existing read-only, hidden and system file against a read-only record:
-# replaced in overwrite mode; kept by skip mode, by the answer No, and when
-# its folder takes no new (temporary) file.
-@pytest.mark.parametrize("overwrite_mode, answer, folder_mode, code, content, attrs", [
-    (1, None, 0o755, 0, b"new", RO),
-    (2, None, 0o755, 0, b"old", RO | HIDDEN | SYSTEM),
-    (0, "no", 0o755, 0, b"old", RO | HIDDEN | SYSTEM),
-    (1, None, 0o555, 5, b"old", RO | HIDDEN | SYSTEM),
+OLD = RO | HIDDEN | SYSTEM
+HELD, NO_WRITE = "held open without sharing", "in a folder without write access"
+
+
+# An existing read-only file against a read-only record: replaced in
+# overwrite mode; kept by skip mode, by the answer No, where no temporary
+# file can be made beside it, and where the replacement is refused (which
+# gives it back its attributes).
+@pytest.mark.parametrize("overwrite_mode, answer, obstacle, before, code, content, after", [
+    (1, None, None, OLD, 0, b"new", RO),
+    (2, None, None, OLD, 0, b"old", OLD),
+    (0, "no", None, OLD, 0, b"old", OLD),
+    (1, None, NO_WRITE, OLD, 5, b"old", OLD),
+    (1, None, HELD, RO, 5, b"old", RO),
 ])
-def test_existing_read_only_file(wine_user, overwrite_mode, answer, folder_mode, code, content,
-                                 attrs):
-    out = wine_user.scratch()
-    old_file(wine_user, out / "a.txt", RO | HIDDEN | SYSTEM)
-    out.chmod(folder_mode)
+def test_existing_read_only_file(wine_user, overwrite_mode, answer, obstacle, before, code,
+                                 content, after):
+    out, release = wine_user.scratch(), wine_user.scratch() / "release"
+    old_file(wine_user, out / "a.txt", 0 if obstacle == HELD else before)
+    if obstacle == HELD:
+        holder = wine_user.start(wine_user.exe("holdfile.exe"), [out / "a.txt", release])
+        while b"held" not in holder.read_stdout():
+            assert holder.poll() is None, holder.read_stdout()
+            time.sleep(0.1)
+        (out / "a.txt").chmod(0o444)  # held before: the user opens no read-only file to write
+    if obstacle == NO_WRITE:
+        out.chmod(0o555)
     stub = wine_user.exe("tarnwick_stub.exe").read_bytes()
     options = sc.into(wine_user, out, overwrite_mode=overwrite_mode)
     entries = [sc.Entry(b"a.txt", b"new", attributes=RO)]
@@ -46,8 +60,11 @@ def test_existing_read_only_file(wine_user, overwrite_mode, answer, folder_mode,
     if answer:
         wine_user.auto("press", "--class", "#32770", "--button", answer)
     assert wine_user.wait(proc, 30) == code
+    release.write_bytes(b"")
+    if obstacle == HELD:
+        assert wine_user.wait(holder, 30) == 0
     assert sc.tree(out) == {"a.txt": content}
-    assert attributes(wine_user, out / "a.txt") == attrs
+    assert attributes(wine_user, out / "a.txt") == after
 
 
 def test_build_keeps_a_read_only_previous_target(wine_user):
