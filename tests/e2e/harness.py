@@ -361,7 +361,7 @@ class WineSession:
             for entry in user.iterdir():
                 if entry.is_symlink():
                     entry.unlink()
-                    entry.mkdir()
+                    self.own(entry, make=True)
 
     def cleanup(self) -> list[str]:
         """Ends what a test left behind: its programs still running (twauto's
