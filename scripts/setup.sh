@@ -54,3 +54,10 @@ for loc in ko_KR en_US; do
     localedef -i "$loc" -f UTF-8 "$locale_dir/$loc.UTF-8"
   fi
 done
+
+# The unprivileged user the Wine tests about read-only files run as (Wine
+# run by root writes over read-only files): no home, no login shell, no sudo.
+test_user=${TW_TEST_USER:-tarnwick-test}
+if ! id -u "$test_user" >/dev/null 2>&1; then
+  as_root useradd --system --no-create-home --shell /usr/sbin/nologin "$test_user"
+fi

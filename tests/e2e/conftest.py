@@ -1,5 +1,7 @@
 """Session fixture for the Wine tests: see harness.py."""
 
+import os
+import pwd
 import warnings
 
 import pytest
@@ -23,15 +25,34 @@ def wine():
         session.close()
 
 
+@pytest.fixture(scope="session")
+def wine_user():
+    """A session whose programs run as an unprivileged user, for the tests
+    about read-only files (root's Wine writes over them). Its programs can
+    write only below wine_user.scratch() folders, not in tmp_path."""
+    user = harness.unprivileged_user() if os.geteuid() == 0 else None
+    if user is not None:
+        try:
+            pwd.getpwnam(user)
+        except KeyError:
+            pytest.skip(f"no user {user!r} to run Wine as: run scripts/setup.sh")
+    session = harness.WineSession(user=user)
+    session.open()
+    try:
+        yield session
+    finally:
+        session.close()
+
+
 @pytest.fixture(autouse=True)
 def _wine_cleanup(request):
     """After each Wine test: end its leftovers so that the next test does not
     find (and press) a stranger's window, and warn about them."""
     yield
-    if "wine" not in request.fixturenames:
-        return
-    for item in request.getfixturevalue("wine").cleanup():
-        warnings.warn(f"{request.node.nodeid}: {item}", stacklevel=1)
+    for name in ("wine", "wine_user"):
+        if name in request.fixturenames:
+            for item in request.getfixturevalue(name).cleanup():
+                warnings.warn(f"{request.node.nodeid}: {item}", stacklevel=1)
 
 
 @pytest.fixture(scope="session")

@@ -23,6 +23,8 @@ Environment:
   TW_LOCALE_DIR   private locales (default <repo>/build/locale)
   TW_KEEP_WINE    1: leave the session folder (prefix, outputs) in place
   TW_WINEDEBUG    WINEDEBUG for the programs under test (default -all)
+  TW_TEST_USER    the unprivileged user of WineSession(user=...) sessions
+                  (default tarnwick-test, made by scripts/setup.sh)
 """
 
 from __future__ import annotations
@@ -31,6 +33,7 @@ import functools
 import itertools
 import json
 import os
+import pwd
 import select
 import shutil
 import signal
@@ -162,10 +165,21 @@ class WineProcess(subprocess.Popen):
         return self.stderr_path.read_bytes() if self.stderr_path else b""
 
 
-class WineSession:
-    """One Wine prefix + Xvfb display + wineserver, for a whole test session."""
+def unprivileged_user() -> str:
+    return os.environ.get("TW_TEST_USER") or "tarnwick-test"
 
-    def __init__(self, build: str | None = None, root: Path | None = None):
+
+class WineSession:
+    """One Wine prefix + Xvfb display + wineserver, for a whole test session.
+
+    With `user`, every process of the session (Xvfb, wineserver, programs)
+    runs as that Unix user, through setpriv, which executes the program in
+    its own place, so that a PID stays the program's. Root's Wine writes
+    over read-only files; a user's Wine meets them as Windows does. Its
+    prefix and its scratch folders are the user's."""
+
+    def __init__(self, build: str | None = None, root: Path | None = None,
+                 user: str | None = None):
         chosen, self.build_reason = choose_build()
         self.build = build or chosen
         self.arch = "i686" if self.build == "win32" else "x86_64"
@@ -180,6 +194,11 @@ class WineSession:
         self._desktop_user: subprocess.Popen | None = None
         self._counter = itertools.count()
         self._started: list[subprocess.Popen] = []
+        self.user = user
+        self._ids = None
+        if user is not None:
+            entry = pwd.getpwnam(user)  # KeyError: no such user
+            self._ids = (entry.pw_uid, entry.pw_gid)
 
     # ----------------------------------------------------------- life cycle
 
@@ -192,7 +211,7 @@ class WineSession:
 
     def open(self) -> None:
         """Starts Xvfb and the wineserver and creates the prefix."""
-        self.home = Path(tempfile.mkdtemp(prefix="tw-wine-"))
+        self.home = self.own(Path(tempfile.mkdtemp(prefix="tw-wine-")))
         self.prefix = self.home / "prefix"
         try:
             self._start_xvfb()
@@ -214,7 +233,7 @@ class WineSession:
             self._desktop_user.wait()
             self._desktop_user = None
         if self._server is not None:
-            subprocess.run([str(WINESERVER), "-k"], env=self._base_env(),
+            subprocess.run(self._argv(WINESERVER, "-k"), env=self._base_env(),
                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=30)
             self._end(self._server, grace=10)  # -k ends it
             self._server = None
@@ -245,8 +264,8 @@ class WineSession:
         read_end, write_end = os.pipe()
         try:
             self._xvfb = subprocess.Popen(
-                ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x1024x24",
-                 "-nolisten", "tcp"],
+                self._argv("Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x1024x24",
+                           "-nolisten", "tcp"),
                 pass_fds=(write_end,), stdin=subprocess.DEVNULL,
                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
             os.close(write_end)
@@ -277,6 +296,7 @@ class WineSession:
             WINEDLLOVERRIDES=DLL_OVERRIDES,
             DISPLAY=self.display or "",
             HOME=str(self.home),
+            **({"USER": self.user, "LOGNAME": self.user} if self.user else {}),
             LOCPATH=str(self.locales),
             LANG=LOCALES[codepage],
             LC_ALL=LOCALES[codepage],
@@ -288,8 +308,8 @@ class WineSession:
         # every program of the session shares one warm server. It is ready
         # once its socket exists in its server folder, which it makes its
         # working folder.
-        self.prefix.mkdir()
-        self._server = subprocess.Popen([str(WINESERVER), "-f", "-p"], env=self._base_env(),
+        self.own(self.prefix, make=True)
+        self._server = subprocess.Popen(self._argv(WINESERVER, "-f", "-p"), env=self._base_env(),
                                         stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                                         stderr=subprocess.DEVNULL)
         deadline = time.monotonic() + 30
@@ -312,7 +332,7 @@ class WineSession:
         it starts live on and would keep a pipe open."""
         log = self.home / "setup.log"
         with open(log, "ab") as out:
-            done = subprocess.run([str(WINE64), *argv], env=self._base_env(),
+            done = subprocess.run(self._argv(WINE64, *argv), env=self._base_env(),
                                   stdin=subprocess.DEVNULL, stdout=out, stderr=out,
                                   timeout=timeout)
         if done.returncode != 0:
@@ -331,7 +351,7 @@ class WineSession:
         # starting in that moment waits 10 s for a new one: "twauto idle"
         # keeps using it for the whole session.
         self._desktop_user = subprocess.Popen(
-            [str(self.wine), str(self.exe("twauto.exe")), "idle"], env=self._base_env(),
+            self._argv(self.wine, self.exe("twauto.exe"), "idle"), env=self._base_env(),
             stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
     def _detach_profile_folders(self) -> None:
@@ -341,7 +361,7 @@ class WineSession:
             for entry in user.iterdir():
                 if entry.is_symlink():
                     entry.unlink()
-                    entry.mkdir()
+                    self.own(entry, make=True)
 
     def cleanup(self) -> list[str]:
         """Ends what a test left behind: its programs still running (twauto's
@@ -364,6 +384,32 @@ class WineSession:
             except AutoError:
                 pass  # ended by itself meanwhile
         return left
+
+    # ------------------------------------------------------------- user
+
+    def _argv(self, *argv) -> list[str]:
+        """The command line that runs argv as the session's user."""
+        argv = [str(a) for a in argv]
+        if self._ids is None:
+            return argv
+        uid, gid = self._ids
+        return ["setpriv", f"--reuid={uid}", f"--regid={gid}", "--clear-groups", "--", *argv]
+
+    def own(self, path: Path, make: bool = False) -> Path:
+        """Gives path and everything below it to the session's user (make:
+        creates the folder first)."""
+        path = Path(path)
+        if make:
+            path.mkdir()
+        if self._ids is not None:
+            for p in (path, *(path.rglob("*") if path.is_dir() else ())):
+                os.chown(p, *self._ids, follow_symlinks=False)
+        return path
+
+    def scratch(self) -> Path:
+        """A new empty folder that the session's programs can write in (a
+        test's tmp_path is root's when the session has a user)."""
+        return self.own(self.home / f"scratch{next(self._counter)}", make=True)
 
     # ------------------------------------------------------------- paths
 
@@ -442,8 +488,8 @@ class WineSession:
         err = open(err_path, "wb") if err_path else stderr
         try:
             proc = WineProcess(
-                [str(self.wine), str(self.exe("twauto.exe")), "run",
-                 "--status-file", self.winpath(status), "--command-line", line],
+                self._argv(self.wine, self.exe("twauto.exe"), "run",
+                           "--status-file", self.winpath(status), "--command-line", line),
                 cwd=cwd, env=self.env(codepage, env), stdin=subprocess.DEVNULL,
                 stdout=out, stderr=err)
         finally:
@@ -490,8 +536,8 @@ class WineSession:
         # Files, not pipes: a Wine process that twauto happens to start (the
         # desktop process, explorer.exe) would inherit a pipe and keep it open.
         with open(out_path, "wb") as out, open(err_path, "wb") as err:
-            proc = subprocess.Popen(argv, env=self.env(codepage), stdin=subprocess.DEVNULL,
-                                    stdout=out, stderr=err)
+            proc = subprocess.Popen(self._argv(*argv), env=self.env(codepage),
+                                    stdin=subprocess.DEVNULL, stdout=out, stderr=err)
         try:
             proc.wait(timeout=timeout)
         except subprocess.TimeoutExpired as e:
