@@ -85,7 +85,7 @@ bool write_container(const BuildOptions& o, const OptionHeader& header,
                      const CarriedResources& carried, const std::vector<FileItem>& items,
                      const std::vector<std::string>& names, BuildMonitor& monitor) {
   FileSink sink(o.target_file);
-  ContainerWriter writer(sink, o.data_compressed);
+  ContainerWriter writer(sink, o.data_compressed, compression_settings_from_environment());
   writer.write_header(header);
 
   if (o.self_delete) {
@@ -122,6 +122,7 @@ bool write_container(const BuildOptions& o, const OptionHeader& header,
     progress.file_finished(item.size);
   }
   if (!cancelled) writer.write_terminator();
+  writer.finish();  // also after a cancel: the chunks in flight end first
   sink.close();
   return !cancelled;
 }

@@ -13,7 +13,7 @@ packages=(
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 libz-mingw-w64-dev
   wine wine64 wine32:i386
   xvfb xauth x11-utils fonts-nanum locales
-  python3-pytest python3-pefile pigz imagemagick
+  python3-pytest python3-pefile pigz imagemagick dpkg-dev
 )
 
 as_root() {
@@ -53,3 +53,6 @@ for loc in ko_KR en_US; do
     localedef -i "$loc" -f UTF-8 "$locale_dir/$loc.UTF-8"
   fi
 done
+
+# libdeflate's source, cross-built by our CMake (Debian has no MinGW build).
+"$here/scripts/fetch-libdeflate.sh"
