@@ -3,7 +3,7 @@
 # bytes, output size ratios, and the maker's peak memory (VmHWM of the Wine
 # process that runs tarnwick.exe) for the mixed folder and for one 1 GB file.
 #
-#   bench/bench_build.sh            # ~330 MB folder + 1 GB file
+#   bench/bench_build.sh            # ~475 MB folder + 1 GB file
 #   BENCH_SCALE=0.2 BENCH_SINGLE_MB=200 bench/bench_build.sh   # a quick run
 #
 # Uses its own Wine prefix, wineserver and Xvfb display and removes every

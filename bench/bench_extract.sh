@@ -4,7 +4,7 @@
 # (silent, extracting to a custom folder) and once into a .tar.gz; then the
 # SFX file and `tar -xzf` each extract it into an empty folder, timed.
 #
-#   bench/bench_extract.sh                 # ~330 MB folder
+#   bench/bench_extract.sh                 # ~475 MB folder
 #   BENCH_SCALE=0.2 bench/bench_extract.sh # a quick run
 set -euo pipefail
 source "$(dirname "$0")/bench_lib.sh"

@@ -1,13 +1,14 @@
 #!/usr/bin/env python3
 """Writes the benchmark's source folder: a mix of what people pack.
 
-    make_corpus.py FOLDER [--scale S]      mixed folder of about 330 MB * S
+    make_corpus.py FOLDER [--scale S]      mixed folder of about 475 MB * S
     make_corpus.py FILE --single SIZE_MB   one file of mixed content
 
 Mixed folder: text (logs, sources, documents: compressible), binaries
 (structured tables with noise, like programs and data files), already
-compressed data (gzip'd random blocks: incompressible), and one large file
-of about 150 MB that alternates text and binary stretches. Deterministic:
+compressed data (gzip'd random blocks: incompressible), some 10,800 small
+source files, and one large file of about 205 MB that alternates text and
+binary stretches: about 11,200 files in all. Deterministic:
 the same seed gives the same bytes.
 """
 
@@ -82,10 +83,10 @@ def write_folder(root: Path, scale: float) -> int:
         put(f"bin/module{i:02d}.dll", binary_block(rng, rng.randint(1, 2) * 1024 * 1024))
     for i in range(int(60 * scale)):            # ~60 MB already compressed
         put(f"data/archive{i:02d}.gz", compressed_block(rng, rng.randint(512, 1536) * 1024))
-    for i in range(int(200 * scale)):           # many small files
-        put(f"src/mod{i % 10}/file{i:03d}.c", text_block(rng, rng.randint(1, 16) * 1024))
+    for i in range(int(10800 * scale)):         # ~90 MB in many small files
+        put(f"src/mod{i % 100:02d}/file{i:05d}.c", text_block(rng, rng.randint(1, 16) * 1024))
     (root / "empty folder").mkdir(parents=True, exist_ok=True)
-    put("big/large.bin", mixed_block(rng, int(150 * MB * scale)))
+    put("big/large.bin", mixed_block(rng, int(205 * MB * scale)))
     return total
 
 

@@ -79,7 +79,7 @@ peres::Bytes edited_stub(const BuildOptions& o, const RunFlags& flags,
 bool write_container(ByteSink& sink, const BuildOptions& o, const OptionHeader& header,
                      const CarriedResources& carried, const std::vector<FileItem>& items,
                      const std::vector<std::string>& names, BuildMonitor& monitor) {
-  ContainerWriter writer(sink, o.data_compressed);
+  ContainerWriter writer(sink, o.data_compressed, compression_settings_from_environment());
   writer.write_header(header);
 
   if (o.self_delete) {
@@ -116,6 +116,7 @@ bool write_container(ByteSink& sink, const BuildOptions& o, const OptionHeader& 
     progress.file_finished(item.size);
   }
   if (!cancelled) writer.write_terminator();
+  writer.finish();  // also after a cancel: the chunks in flight end first
   return !cancelled;
 }
 

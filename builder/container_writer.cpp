@@ -7,13 +7,13 @@ namespace tw {
 void ContainerWriter::write_header(const OptionHeader& header) {
   unsigned char bytes[kHeaderSize];
   encode_option_header(header, bytes);
-  out_.write(bytes, sizeof bytes);
+  pipeline_.write(bytes, sizeof bytes);
 }
 
 void ContainerWriter::write_u32(uint32_t v) {
   unsigned char b[4];
   put_u32le(b, v);
-  out_.write(b, 4);
+  pipeline_.write(b, 4);
 }
 
 uint32_t ContainerWriter::write_head_and_name(const EntryHead& head, const std::string& name) {
@@ -21,8 +21,8 @@ uint32_t ContainerWriter::write_head_and_name(const EntryHead& head, const std::
   h.name_length = uint32_t(name.size());
   unsigned char bytes[kEntryHeadSize];
   encode_entry_head(h, bytes);
-  out_.write(bytes, sizeof bytes);
-  out_.write(name.data(), name.size());
+  pipeline_.write(bytes, sizeof bytes);
+  pipeline_.write(name.data(), name.size());
   return byte_sum(0, name.data(), name.size());
 }
 
@@ -36,7 +36,6 @@ bool ContainerWriter::write_file(const EntryHead& head, const std::string& name,
                                  ChunkSource& source, FileProgress* progress) {
   uint32_t checksum = write_head_and_name(head, name);
   uint64_t size = head.size < 0 ? 0 : uint64_t(head.size);
-  if (size && buffer_.size() < kChunkRawMax) buffer_.resize(kChunkRawMax);
   uint64_t position = 0;
   bool cancelled = false;
   while (position < size) {
@@ -45,17 +44,11 @@ bool ContainerWriter::write_file(const EntryHead& head, const std::string& name,
       break;
     }
     uint32_t n = chunk_raw_length(size, position);
-    source.read_exact(buffer_.data(), n);
-    if (compressed_) {
-      const std::vector<unsigned char>& stream = compressor_.compress(buffer_.data(), n);
-      write_u32(n);
-      write_u32(uint32_t(stream.size()));
-      out_.write(stream.data(), stream.size());
-    } else {
-      out_.write(buffer_.data(), n);
-    }
+    unsigned char* raw = pipeline_.chunk_buffer(n);
+    source.read_exact(raw, n);
+    checksum = byte_sum(checksum, raw, n);
+    pipeline_.commit_chunk(n);
     if (progress) progress->progress(position, size);
-    checksum = byte_sum(checksum, buffer_.data(), n);
     position += n;
   }
   write_u32(checksum);
@@ -65,7 +58,9 @@ bool ContainerWriter::write_file(const EntryHead& head, const std::string& name,
 
 void ContainerWriter::write_terminator() {
   unsigned char zero[kEntryHeadSize] = {};
-  out_.write(zero, sizeof zero);
+  pipeline_.write(zero, sizeof zero);
 }
+
+void ContainerWriter::finish() { pipeline_.flush(); }
 
 }  // namespace tw

@@ -6,7 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "chunk_compressor.h"
+#include "chunk_pipeline.h"
+#include "compression_settings.h"
 #include "container_format.h"
 
 namespace tw {
@@ -33,9 +34,13 @@ class FileProgress {
   virtual bool cancelled() = 0;
 };
 
+// Records are queued in order and their chunks compressed on worker threads
+// (chunk_pipeline.h); finish() writes everything still in flight.
 class ContainerWriter {
  public:
-  ContainerWriter(ByteSink& out, bool compressed) : out_(out), compressed_(compressed) {}
+  ContainerWriter(ByteSink& out, bool compressed,
+                  const CompressionSettings& settings = CompressionSettings())
+      : pipeline_(out, compressed, settings) {}
 
   void write_header(const OptionHeader& header);
   void write_folder(const EntryHead& head, const std::string& name);
@@ -45,15 +50,15 @@ class ContainerWriter {
   bool write_file(const EntryHead& head, const std::string& name, ChunkSource& source,
                   FileProgress* progress);
   void write_terminator();
+  // Waits for the chunks in flight and writes all that is queued. Throws
+  // the BuildError a worker raised (compression error, over-size stream).
+  void finish();
 
  private:
   uint32_t write_head_and_name(const EntryHead& head, const std::string& name);
   void write_u32(uint32_t v);
 
-  ByteSink& out_;
-  bool compressed_;
-  ChunkCompressor compressor_;
-  std::vector<unsigned char> buffer_;
+  ChunkPipeline pipeline_;
 };
 
 }  // namespace tw

@@ -14,7 +14,7 @@ packages=(
   wine wine64 wine32:i386
   xvfb xauth x11-utils fonts-nanum locales
   python3-pytest python3-pefile pigz imagemagick osslsigncode openssl
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev dpkg-dev
 )
 
 as_root() {
@@ -61,3 +61,6 @@ test_user=${TW_TEST_USER:-tarnwick-test}
 if ! id -u "$test_user" >/dev/null 2>&1; then
   as_root useradd --system --no-create-home --shell /usr/sbin/nologin "$test_user"
 fi
+
+# libdeflate's source, cross-built by our CMake (Debian has no MinGW build).
+"$here/scripts/fetch-libdeflate.sh"
