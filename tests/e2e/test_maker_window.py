@@ -101,7 +101,9 @@ def test_complete_command_line_builds_at_once(wine, tmp_path, src):
 def test_cancel_deletes_the_target_and_returns_to_the_window(wine, tmp_path):
     src = write_tree(tmp_path / "big", {f"r{i}.bin": random_bytes(40 << 20, i) for i in range(6)})
     target = tmp_path / "big.exe"
-    w = MakerWindow(wine, ["-o", wine.winpath(src), wine.winpath(target)])
+    # zlib on one thread: slow enough that the cancel lands mid-build.
+    w = MakerWindow(wine, ["-o", wine.winpath(src), wine.winpath(target)],
+                    env={"TARNWICK_ENGINE": "zlib", "TARNWICK_THREADS": "1"})
     title = w.window["title"]
     assert w.look("Tfprogress")["title"] == title
     w.press("BCancel", "Tfprogress")
