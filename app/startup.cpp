@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include <exception>
 
 #include "build_error_text.h"
 #include "build_procedure.h"
@@ -15,7 +14,6 @@
 #include "messages.h"
 #include "run_id.h"
 #include "startup_options.h"
-#include "text_codec.h"
 #include "validation_host_win.h"
 
 namespace tw {
@@ -50,12 +48,8 @@ int run_headless(StartupOptions& s, const CarriedResources& carried) {
   try {
     HeadlessMonitor monitor(s.flags.show_success);
     return build_sfx(s.options, s.flags, carried, monitor) ? kExitBuilt : kExitFailed;
-  } catch (const BuildError& e) {
-    show_error(describe(e));
-  } catch (const std::bad_alloc&) {
-    show_error(system_message(ERROR_NOT_ENOUGH_MEMORY));
-  } catch (const std::exception& e) {
-    show_error(format_message(load_message(kMsgUnexpected), {acp_to_wide(e.what())}));
+  } catch (...) {
+    show_error(describe_current_exception());
   }
   return kExitFailed;
 }

@@ -1,6 +1,13 @@
 #include "build_error_text.h"
 
+#include <windows.h>
+
+#include <exception>
+#include <new>
+
+#include "message_ids.h"
 #include "messages.h"
+#include "text_codec.h"
 #include "validation.h"
 
 namespace tw {
@@ -16,6 +23,18 @@ std::wstring describe(const BuildError& e) {
   }
   if (e.system_error()) text += L"\r\n\r\n" + system_message(e.system_error());
   return text;
+}
+
+std::wstring describe_current_exception() {
+  try {
+    throw;
+  } catch (const BuildError& e) {
+    return describe(e);
+  } catch (const std::bad_alloc&) {
+    return system_message(ERROR_NOT_ENOUGH_MEMORY);
+  } catch (const std::exception& e) {
+    return format_message(load_message(kMsgUnexpected), {acp_to_wide(e.what())});
+  }
 }
 
 }  // namespace tw

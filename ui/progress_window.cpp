@@ -2,8 +2,6 @@
 
 #include <commctrl.h>
 
-#include <exception>
-#include <new>
 
 #include "build_error_text.h"
 #include "build_procedure.h"
@@ -12,8 +10,6 @@
 #include "message_ids.h"
 #include "messages.h"
 #include "progress_math.h"
-#include "text_codec.h"
-#include "validation.h"
 
 namespace tw {
 
@@ -76,12 +72,8 @@ void ProgressWindow::run_build() {
     BuildOptions o = read_options_();
     o.data_compressed = true;
     result = build_sfx(o, flags_, carried_, *this) ? IDOK : IDCANCEL;
-  } catch (const BuildError& e) {
-    show_error(describe(e));
-  } catch (const std::bad_alloc&) {
-    show_error(system_message(ERROR_NOT_ENOUGH_MEMORY));
-  } catch (const std::exception& e) {
-    show_error(format_message(load_message(kMsgUnexpected), {acp_to_wide(e.what())}));
+  } catch (...) {
+    show_error(describe_current_exception());
   }
   set_message_box_owner(owner_);
   building_ = false;
