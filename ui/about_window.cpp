@@ -23,7 +23,7 @@ class AboutWindow : public Window {
     bold_ = message_font(true);
     link_ = message_font(false, true);
     std::wstring name = L"Tarnwick " + own_file_version();
-    const ControlSpec controls[] = {
+    const ControlDef controls[] = {
         {kLName, Kind::kLabel, 16, 16, 368, 20, name.c_str()},
         {kLNotice, Kind::kLabel, 16, 42, 368, 36,
          L"프리웨어: 이 프로그램은 무료로 사용하고 배포할 수 있습니다."},

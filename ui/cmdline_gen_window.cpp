@@ -47,7 +47,7 @@ class CmdlineGenWindow : public ClosableWindow {
       return;
     font_ = message_font();
     memo_font_ = named_font(L"Courier New");
-    const ControlSpec controls[] = {
+    const ControlDef controls[] = {
         {kMCmdLine, Kind::kMemo, 8, 8, 768, 76, nullptr},
         {kBCopy, Kind::kButton, 520, 92, 160, 28, L"클립 보드에 복사"},
         {kBClose, Kind::kDefButton, 688, 92, 88, 28, L"닫기"},

@@ -24,7 +24,7 @@ class CmdlineHelpWindow : public ClosableWindow {
       return;
     font_ = message_font();
     memo_font_ = named_font(L"Courier New");
-    const ControlSpec controls[] = {
+    const ControlDef controls[] = {
         {kMCmdLine, Kind::kMemo, 8, 8, 776, 500, nullptr},
         {kBClose, Kind::kDefButton, 692, 516, 92, 28, L"닫기"},
     };

@@ -41,7 +41,7 @@ class EnvVarsWindow : public ClosableWindow {
                 WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_DLGFRAME, 792, 552, owner))
       return false;
     font_ = message_font();
-    const ControlSpec controls[] = {
+    const ControlDef controls[] = {
         {kVleEnvVars, Kind::kList, 8, 8, 776, 496, nullptr},
         {kLTip, Kind::kLabel, 8, 514, 670, 32,
          L"팁: 변수 이름을 사용자 정의 폴더 편집 라인에 복사하려면 두 번 클릭하거나 Enter 키를 "

@@ -34,7 +34,7 @@ const int kColouredEdits[] = {kEIcon, kECustomDir};
 
 // Layout in 96-dpi pixels of the 792 x 624 client area; the order is the
 // tab order.
-const ControlSpec kControls[] = {
+const ControlDef kControls[] = {
     {kGbSourceTarget, Kind::kGroup, 8, 4, 776, 148, L" 소스 폴더 및 대상 파일"},
     {kLSourceFolder, Kind::kLabel, 20, 24, 364, 16, L"소스 폴더 (하위 폴더를 포함할 수 있음):"},
     {kESource, Kind::kEdit, 20, 42, 276, 23, nullptr},

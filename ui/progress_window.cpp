@@ -15,7 +15,7 @@ namespace tw {
 
 namespace {
 
-const ControlSpec kControls[] = {
+const ControlDef kControls[] = {
     {kLFile, Kind::kLabel, 12, 12, 92, 18, L"파일 진행:"},
     {kLProgressSource, Kind::kRightLabel, 107, 12, 513, 18, L""},
     {kPbFile, Kind::kProgress, 12, 32, 608, 18, nullptr},

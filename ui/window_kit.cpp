@@ -88,19 +88,19 @@ Font named_font(const wchar_t* face) {
 
 int scaled(int pixels) { return MulDiv(pixels, screen_dpi(), 96); }
 
-HWND create_control(HWND parent, const ControlSpec& spec, HFONT font) {
-  KindStyle k = style_of(spec.kind);
-  HWND h = CreateWindowExW(k.exstyle, k.cls, spec.text ? spec.text : L"",
-                           WS_CHILD | WS_VISIBLE | k.style, scaled(spec.x), scaled(spec.y),
-                           scaled(spec.w), scaled(spec.h), parent,
-                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)),
+HWND create_control(HWND parent, const ControlDef& def, HFONT font) {
+  KindStyle k = style_of(def.kind);
+  HWND h = CreateWindowExW(k.exstyle, k.cls, def.text ? def.text : L"",
+                           WS_CHILD | WS_VISIBLE | k.style, scaled(def.x), scaled(def.y),
+                           scaled(def.w), scaled(def.h), parent,
+                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(def.id)),
                            GetModuleHandleW(nullptr), nullptr);
   if (h && font) SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-  if (h && spec.kind == Kind::kProgress) SendMessageW(h, PBM_SETRANGE32, 0, 1000);
+  if (h && def.kind == Kind::kProgress) SendMessageW(h, PBM_SETRANGE32, 0, 1000);
   return h;
 }
 
-void create_controls(HWND parent, const ControlSpec* specs, size_t count, HFONT font) {
+void create_controls(HWND parent, const ControlDef* specs, size_t count, HFONT font) {
   for (size_t i = 0; i < count; ++i) {
     HWND h = create_control(parent, specs[i], font);
     // A radio button after any other control starts a group of its own.

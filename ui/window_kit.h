@@ -47,15 +47,15 @@ int scaled(int pixels);
 enum class Kind { kGroup, kLabel, kRightLabel, kLink, kEdit, kButton, kDefButton, kRadio,
                   kCheck, kWrappedCheck, kProgress, kMemo, kList };
 
-struct ControlSpec {
+struct ControlDef {
   int id;
   Kind kind;
   int x, y, w, h;  // 96-dpi pixels of the client area
   const wchar_t* text;
 };
 
-HWND create_control(HWND parent, const ControlSpec& spec, HFONT font);
-void create_controls(HWND parent, const ControlSpec* specs, size_t count, HFONT font);
+HWND create_control(HWND parent, const ControlDef& def, HFONT font);
+void create_controls(HWND parent, const ControlDef* specs, size_t count, HFONT font);
 
 std::wstring window_text(HWND hwnd);
 std::wstring control_text(HWND parent, int id);
