@@ -79,7 +79,8 @@ struct Buffers {
 PassOutcome run_record_pass(const PassSetup& s) {
   PassOutcome o;
   Context c{&s, {}};
-  RoutedFileSystem routed(s.fs ? s.fs : discard_file_system());
+  DiscardFileSystem nowhere;  // verify writes nothing
+  RoutedFileSystem routed(s.fs ? s.fs : nowhere.table());
   c.hooks = {s.decode_ctx, routed.table(), s.decode, s.ask_overwrite, s.progress ? progress : nullptr};
   RecordSource src = {s.file, read_at, s.file->size()};
   uint64_t first = uint64_t(s.sfx->stub_size) + kHeaderSize;

@@ -54,6 +54,7 @@ std::vector<unsigned char> sfx(const sfxb::Bytes& records, uint8_t mode = 1, boo
 sfxb::Bytes sample_records(bool bend = false) {
   sfxb::Bytes r;
   sfxb::folder(r, "bin");
+  sfxb::folder(r, "bin\\sub");  // a file after a sibling folder
   sfxb::file(r, "bin\\start.cmd", "@echo off", 1);
   sfxb::file(r, "data.bin", std::string(3000, 'd'), 0, 0x21, bend, 1000);
   sfxb::terminator(r);
@@ -89,16 +90,16 @@ TEST(SfxFile, ReadsStubHeaderAndRecordsWithoutInflating) {
   EXPECT_EQ(s.codepage, 949u);
   EXPECT_EQ(s.uac, 1);
   EXPECT_FALSE(s.certificate);
-  ASSERT_EQ(s.records.size(), 3u);
-  EXPECT_EQ(s.records[2].name, "data.bin");
-  EXPECT_EQ(s.records[2].chunks, 3u);
+  ASSERT_EQ(s.records.size(), 4u);
+  EXPECT_EQ(s.records[3].name, "data.bin");
+  EXPECT_EQ(s.records[3].chunks, 3u);
 
   // Cut inside the last record: the records before it stay, code 13.
   f.bytes.resize(f.bytes.size() - 30);
   SfxFile cut;
   EXPECT_EQ(read_sfx_file(f, &cut, &problem), kCodeDamagedRecords);
-  EXPECT_EQ(cut.records.size(), 2u);
-  EXPECT_NE(problem.find("record 3 at offset"), std::string::npos) << problem;
+  EXPECT_EQ(cut.records.size(), 3u);
+  EXPECT_NE(problem.find("record 4 at offset"), std::string::npos) << problem;
 
   MemoryFile bare(peres::testing::make_pe({}));
   EXPECT_EQ(read_sfx_file(bare, &cut, &problem), kCodeNoContainer);
@@ -110,6 +111,7 @@ TEST(ListFormat, JsonIsTheDocumentedFormat) {
   SfxFile s;
   std::string problem;
   read_sfx_file(f, &s, &problem);
+  s.records.erase(s.records.begin() + 1);
   s.records.erase(s.records.begin() + 2);
   Listing l{"C:\\o\"ut.exe", &s, 949, [](const std::string& in, std::string* out) {
               *out = in;
@@ -148,7 +150,7 @@ TEST(RecordPass, VerifyNamesTheDamagedRecord) {
   PassOutcome o = verify(bent);
   EXPECT_EQ(o.code, 23u);
   EXPECT_TRUE(o.damaged);
-  EXPECT_EQ(o.record, 3u);
+  EXPECT_EQ(o.record, 4u);
   EXPECT_EQ(o.record_name, "data.bin");
 
   sfxb::Bytes r;
@@ -164,7 +166,7 @@ TEST(RecordPass, VerifyNamesTheDamagedRecord) {
   sound.bytes.resize(sound.bytes.size() - 10);  // the terminator cut short
   o = verify(sound);
   EXPECT_EQ(o.code, 13u);
-  EXPECT_EQ(o.record, 4u);
+  EXPECT_EQ(o.record, 5u);
 }
 
 // extract: the helper record is checked like any other but written nowhere.

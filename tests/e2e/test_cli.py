@@ -1,0 +1,117 @@
+"""The console tool end to end, the same table for the Windows console
+program under Wine and the native Linux program: no window ever, one line
+on standard error per problem, the documented exit codes; list, verify and
+extract of what build wrote."""
+
+import json
+import subprocess
+
+import pytest
+
+import sfxreader as sr
+from cli_runner import NativeCli, WineCli, native_program
+from sample_trees import mixed_entries, write_tree
+
+
+@pytest.fixture(params=["wine", "native"])
+def cli(request):
+    if request.param == "wine":
+        return WineCli(request.getfixturevalue("wine"))
+    program = native_program()
+    if not program.exists():
+        pytest.fail(f"{program} is missing: run scripts/build.sh native")
+    return NativeCli(program)
+
+
+def setup_tree(t):
+    src = write_tree(t / "src", {"a.txt": b"alpha", "bin": None, "bin/start.cmd": b"@echo off"})
+    (t / "outside.cmd").write_bytes(b"outside")
+    (t / "old.exe").write_bytes(b"an earlier file")
+    return src
+
+
+# name, arguments (t: the test's folder), exit code, words of the one line,
+# the path the line names
+REFUSALS = [
+    ("missing source", lambda t: ["build", t / "nothing", t / "o.exe"], 3, "source folder not found",
+     lambda t: t / "nothing"),
+    ("target in a missing folder", lambda t: ["build", t / "src", t / "no" / "o.exe"], 3,
+     "its folder does not exist", lambda t: t / "no" / "o.exe"),
+    ("existing target", lambda t: ["build", t / "src", t / "old.exe"], 3, "exists; --force replaces it",
+     lambda t: t / "old.exe"),
+    ("run file outside the source", lambda t: ["build", "--run", t / "outside.cmd", t / "src", t / "o.exe"],
+     3, "the run file is not inside the source folder", lambda t: t / "outside.cmd"),
+    ("missing icon", lambda t: ["build", "--icon", t / "none.ico", t / "src", t / "o.exe"], 3,
+     "icon file not found", lambda t: t / "none.ico"),
+    ("bad --folder value", lambda t: ["build", "--folder", "tmp", t / "src", t / "o.exe"], 2,
+     "--folder: 'tmp' is not one of temp|desktop|documents|current|ask|custom (did you mean 'temp'?)", None),
+    ("misspelt option", lambda t: ["build", "--slient", t / "src", t / "o.exe"], 2,
+     "unknown option '--slient'; did you mean '--silent'?", None),
+    ("not an SFX file", lambda t: ["list", t / "outside.cmd"], 38, "no SFX data follows the executable",
+     lambda t: t / "outside.cmd"),
+    ("missing SFX file", lambda t: ["verify", t / "none.exe"], 3, "file not found (code 2)",
+     lambda t: t / "none.exe"),
+]
+
+
+@pytest.mark.parametrize("case", REFUSALS, ids=[c[0] for c in REFUSALS])
+def test_refusals_are_one_line_with_their_exit_code(cli, tmp_path, case):
+    _, args, code, words, named = case
+    setup_tree(tmp_path)
+    r = cli.run(*args(tmp_path))
+    assert (r.code, r.out) == (code, ""), r
+    assert len(r.err_lines) == 1 and words in r.err, r.err
+    if named:
+        assert cli.path(named(tmp_path)) in r.err
+    assert not (tmp_path / "o.exe").exists()
+    assert (tmp_path / "old.exe").read_bytes() == b"an earlier file"
+
+
+def test_build_list_verify_extract(cli, tmp_path):
+    src = write_tree(tmp_path / "src", mixed_entries())
+    target = tmp_path / "out" / "setup.exe"
+    target.parent.mkdir()
+    r = cli.run("build", "--run", src / "docs" / "guide.txt", "--args", '-x "a b"', "--custom-folder",
+                "%TEMP%\\app", "--delete", "never", "--workdir", "sfx", "--overwrite", "skip", "--uac",
+                "highest", "--one-instance", "--silent", "--codepage", "949", "--threads", "2", src, target)
+    assert (r.code, r.err) == (0, ""), r
+    c = sr.read_sfx(target)
+    sr.compare_with_source(c, src)
+    h = c.header
+    assert (h.extraction_mode, h.extraction_folder, h.delete_mode, h.working_folder, h.overwrite_mode,
+            h.one_instance, h.silent, h.self_delete) == (1, 5, 2, 1, 2, 1, 1, 0)
+    assert (h.parameters, h.custom_folder) == (b'-x "a b"', b"%TEMP%\\app\\")
+    assert c.run_file.text_name() == "docs\\guide.txt"
+
+    listed = json.loads(cli.run("list", "--json", target).out)
+    o = listed["options"]
+    assert (o["mode"], o["run_file"], o["folder"], o["custom_folder"], o["delete"], o["workdir"],
+            o["overwrite"], o["uac"], o["silent"]) == (
+        "run", "docs\\guide.txt", "custom", "%TEMP%\\app\\", "never", "sfx", "skip", "highest", True)
+    assert (listed["code_page"], listed["run_id"]) == (949, h.run_id)
+    assert listed["stub_size"] == sr.pe_image_end(target.read_bytes())
+    assert [(x["name"], x["size"], x["dos_time"], x["attributes"]) for x in listed["records"]] == [
+        (x.text_name(), x.size, x.dos_time, x.attributes) for x in c.records]
+    text = cli.run("list", target).out
+    assert "totals:       5 folders, 7 files" in text and all(x.text_name() in text for x in c.records)
+
+    assert cli.run("verify", target).code == 0
+    out = tmp_path / "x"
+    r = cli.run("extract", target, out)
+    assert (r.code, r.err) == (0, ""), r
+    assert subprocess.run(["diff", "-r", src, out]).returncode == 0
+
+
+def test_damage_is_named_and_nothing_is_extracted(cli, tmp_path):
+    src = write_tree(tmp_path / "src", {"a.txt": b"alpha" * 100, "b.txt": b"beta" * 100})
+    target = tmp_path / "t.exe"
+    assert cli.run("build", src, target).code == 0
+    data = bytearray(target.read_bytes())
+    record = sr.read_sfx(target).by_name()["b.txt"]
+    data[record.offset + 17 + 5 + 8 + 10] ^= 0x55  # inside its zlib stream
+    target.write_bytes(data)
+    for args in (["verify", target], ["extract", target, tmp_path / "x"]):
+        r = cli.run(*args)
+        assert r.code in (23, 160) and len(r.err_lines) == 1, r
+        assert "record 2 'b.txt'" in r.err and cli.path(target) in r.err
+    assert list((tmp_path / "x").iterdir()) == []
