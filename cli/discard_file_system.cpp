@@ -65,7 +65,10 @@ uint32_t r_final_path(void* ctx, FsFile f, wchar_t* out, uint32_t cap) {
 uint32_t r_folder_final_path(void* ctx, const wchar_t* p, wchar_t* out, uint32_t cap) {
   return of(ctx, p)->folder_final_path(of(ctx, p)->ctx, p, out, cap);
 }
-void r_close(void* ctx, FsFile f) { of(ctx, f)->close(of(ctx, f)->ctx, f); }
+void r_close(void* ctx, FsFile f) {
+  if (f != kNowhere) ++routed(ctx).real_files_closed;
+  of(ctx, f)->close(of(ctx, f)->ctx, f);
+}
 uint32_t r_replace(void* ctx, const wchar_t* from, const wchar_t* to) {
   return of(ctx, to)->replace(of(ctx, to)->ctx, from, to);
 }

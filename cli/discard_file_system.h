@@ -34,6 +34,7 @@ class RoutedFileSystem {
 
   const FileSystem* real;
   DiscardFileSystem nowhere;
+  size_t real_files_closed = 0;  // once the pass succeeded: the files it wrote
 
  private:
   FileSystem table_;

@@ -131,7 +131,7 @@ PassOutcome run_record_pass(const PassSetup& s) {
   x->extracted = &b.extracted;
   x->created = &b.created;
   o.code = run_extraction(x);
-  o.files = b.extracted.count();
+  o.files = routed.real_files_closed;
   o.folders = b.created.count();
   if (o.code == 0) return o;
   o.damaged = x->fail_path == nullptr;

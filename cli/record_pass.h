@@ -38,7 +38,7 @@ struct PassOutcome {
   std::wstring fail_path;  // else the path it concerns
   size_t record = 0;       // damaged: the record concerned, from 1 (0: unknown)
   std::string record_name; // its stored name, when it was read
-  size_t files = 0, folders = 0;  // what extract wrote
+  size_t files = 0, folders = 0;  // extract: files written, folders made
 };
 
 PassOutcome run_record_pass(const PassSetup& setup);

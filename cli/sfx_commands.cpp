@@ -175,7 +175,7 @@ int run_extract(const Arguments& a) {
     return int(r.code);
   }
   write_text(Stream::kOut, "extracted " + std::to_string(r.files) + " files and " + std::to_string(r.folders) +
-                               " new folders to " + shown_path(folder) + "\n");
+                               " folders to " + shown_path(folder) + "\n");
   return kExitOk;
 }
 
