@@ -8,6 +8,8 @@ of cases tests both.
 
 from __future__ import annotations
 
+import os
+import pwd
 import subprocess
 from dataclasses import dataclass
 from pathlib import Path
@@ -47,16 +49,20 @@ class WineCli:
 class NativeCli:
     name = "native"
 
-    def __init__(self, program: Path):
+    def __init__(self, program: Path, user: str | None = None):
         self.program = program
+        self.user = user
 
     def path(self, p) -> str:
         return str(p)
 
     def run(self, *args, codepage: int = 949, env: dict | None = None, timeout: float = 300) -> Result:
-        import os
-        argv = [str(a) for a in args]
-        done = subprocess.run([str(self.program), *argv], capture_output=True, timeout=timeout,
+        argv = [str(self.program), *map(str, args)]
+        if self.user:  # as WineSession runs its programs for a user
+            entry = pwd.getpwnam(self.user)
+            argv = ["setpriv", f"--reuid={entry.pw_uid}", f"--regid={entry.pw_gid}", "--clear-groups",
+                    "--", *argv]
+        done = subprocess.run(argv, capture_output=True, timeout=timeout,
                               stdin=subprocess.DEVNULL, env={**os.environ, **(env or {})})
         return Result(done.returncode, done.stdout.decode("utf-8"), done.stderr.decode("utf-8"))
 

@@ -4,13 +4,19 @@ on standard error per problem, the documented exit codes; list, verify and
 extract of what build wrote."""
 
 import json
+import os
+import shutil
 import subprocess
+import tempfile
+from pathlib import Path
 
 import pytest
 
+import harness
 import sfxreader as sr
 from cli_runner import NativeCli, WineCli, native_program
-from sample_trees import mixed_entries, write_tree
+from sample_trees import mixed_entries, random_bytes, write_tree
+from test_maker_failures import small_disk  # noqa: F401 (a fixture)
 
 
 @pytest.fixture(params=["wine", "native"])
@@ -115,3 +121,42 @@ def test_damage_is_named_and_nothing_is_extracted(cli, tmp_path):
         assert r.code in (23, 160) and len(r.err_lines) == 1, r
         assert "record 2 'b.txt'" in r.err and cli.path(target) in r.err
     assert list((tmp_path / "x").iterdir()) == []
+
+
+@pytest.fixture(params=["wine", "native"])
+def cli_user(request):
+    """The tool run as an unprivileged user (root reads every file) and a
+    folder of that user's."""
+    if request.param == "wine":
+        session = request.getfixturevalue("wine_user")
+        return WineCli(session), session.scratch(), session.own
+    user = harness.unprivileged_user() if os.geteuid() == 0 else None
+    folder = Path(tempfile.mkdtemp(prefix="tw-cli-"))
+    request.addfinalizer(lambda: shutil.rmtree(folder))
+
+    def own(path):
+        if user:
+            for p in (path, *path.rglob("*")):
+                shutil.chown(p, user, user)
+        return path
+    return NativeCli(native_program(), user), own(folder), own
+
+
+def test_unreadable_source_file_fails_and_writes_nothing(cli_user):
+    cli, folder, own = cli_user
+    src = own(write_tree(folder / "src", {"a.txt": b"alpha", "secret.txt": b"secret"}))
+    (src / "secret.txt").chmod(0)
+    r = cli.run("build", src, folder / "t.exe")
+    assert (r.code, len(r.err_lines)) == (1, 1), r
+    assert cli.path(src / "secret.txt") + ": cannot be opened: access denied (code 5)" in r.err
+    assert sorted(p.name for p in folder.iterdir()) == ["src"]
+
+
+def test_full_disk_fails_and_keeps_the_previous_target(cli, tmp_path, small_disk):
+    src = write_tree(tmp_path / "src", {"noise.bin": random_bytes(3 << 20, 11)})
+    target = small_disk / "t.exe"
+    target.write_bytes(b"earlier")
+    r = cli.run("build", "--force", src, target)
+    assert (r.code, len(r.err_lines)) == (1, 1), r
+    assert cli.path(target) + ": cannot be written: the disk is full (code 112)" in r.err
+    assert list(small_disk.iterdir()) == [target] and target.read_bytes() == b"earlier"
