@@ -73,6 +73,16 @@ std::string header_problem(const OpenSfx& o) {
   return std::string();
 }
 
+// open_sfx, and the header as the stub reads it.
+bool open_sound_header(const std::string& path, OpenSfx* o, int* exit_code) {
+  if (!open_sfx(path, o, exit_code)) return false;
+  std::string problem = header_problem(*o);
+  if (problem.empty()) return true;
+  report_error(path + ": " + problem + " (code 13)");
+  *exit_code = 13;
+  return false;
+}
+
 int decode_hook(void* ctx, const unsigned char* in, uint32_t n, wchar_t* out, uint32_t cap) {
   return decode_code_page(*static_cast<uint32_t*>(ctx), in, n, out, cap);
 }
@@ -138,12 +148,7 @@ int run_list(const Arguments& a) {
 int run_verify(const Arguments& a) {
   OpenSfx o;
   int exit_code;
-  if (!open_sfx(a.sfx, &o, &exit_code)) return exit_code;
-  std::string problem = header_problem(o);
-  if (!problem.empty()) {
-    report_error(a.sfx + ": " + problem + " (code 13)");
-    return 13;
-  }
+  if (!open_sound_header(a.sfx, &o, &exit_code)) return exit_code;
   PassOutcome r = run_pass(o, nullptr, std::wstring(), 1);
   if (r.code) {
     report_error(a.sfx + ": " + failure_words(o, r));
@@ -157,12 +162,7 @@ int run_verify(const Arguments& a) {
 int run_extract(const Arguments& a) {
   OpenSfx o;
   int exit_code;
-  if (!open_sfx(a.sfx, &o, &exit_code)) return exit_code;
-  std::string problem = header_problem(o);
-  if (!problem.empty()) {
-    report_error(a.sfx + ": " + problem + " (code 13)");
-    return 13;
-  }
+  if (!open_sound_header(a.sfx, &o, &exit_code)) return exit_code;
   std::wstring folder;
   if (uint32_t e = prepare_extract_folder(a.folder, &folder)) {
     report_error(a.folder + ": " + error_words(e));
