@@ -58,8 +58,10 @@ void FileSink::close() {
   if (!CloseHandle(file_.release())) throw BuildError(kMsgWriteFailed, path_, GetLastError());
 }
 
-void FileSink::abandon() {
+void FileSink::discard() {
   used_ = 0;
+  FILE_DISPOSITION_INFO disposition = {TRUE};
+  SetFileInformationByHandle(file_.get(), FileDispositionInfo, &disposition, sizeof disposition);
   file_.close();
 }
 

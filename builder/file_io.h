@@ -16,7 +16,9 @@ class FileSink : public ByteSink {
   ~FileSink() override;
   void write(const void* data, size_t n) override;
   void close();    // writes out the rest, flushes it to the disk; throws on failure
-  void abandon();  // closes without writing out the rest
+  // Deletes the file through its handle (opened with DELETE access) and
+  // closes it, without writing out the rest.
+  void discard();
 
  private:
   void flush();

@@ -55,7 +55,8 @@ FileHandle create_temp(const std::wstring& target, std::wstring* temp) {
   uint32_t number = name_seed();
   for (int attempt = 0; attempt < 64; ++attempt) {
     *temp = long_form(folder_part(target) + temp_target_name(name_part(target), number));
-    FileHandle file(CreateFileW(temp->c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+    // DELETE: an abandoned file is deleted through this handle.
+    FileHandle file(CreateFileW(temp->c_str(), GENERIC_WRITE | DELETE, FILE_SHARE_READ, nullptr,
                                 CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (file.valid()) return file;
     DWORD error = GetLastError();
@@ -66,9 +67,58 @@ FileHandle create_temp(const std::wstring& target, std::wstring* temp) {
   throw BuildError(kMsgCreateFailed, target, ERROR_FILE_EXISTS);
 }
 
-void remove_file(const std::wstring& path) {
-  SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-  DeleteFileW(path.c_str());
+// Marks an open file for deletion; it goes when its last handle closes.
+bool delete_through(HANDLE file) {
+  FILE_DISPOSITION_INFO disposition = {TRUE};
+  return SetFileInformationByHandle(file, FileDispositionInfo, &disposition, sizeof disposition);
+}
+
+std::wstring final_path(HANDLE h) {
+  wchar_t buf[2048];
+  DWORD n = GetFinalPathNameByHandleW(h, buf, 2048, FILE_NAME_NORMALIZED);
+  return n && n < 2048 ? std::wstring(buf, n) : std::wstring();
+}
+
+bool same_text_ignoring_case(const std::wstring& a, const std::wstring& b) {
+  return CompareStringOrdinal(a.c_str(), int(a.size()), b.c_str(), int(b.size()), TRUE) ==
+         CSTR_EQUAL;
+}
+
+// Removes a leftover only when it is what a killed build leaves: a plain
+// file, neither a link nor a second name of another file, lying in the
+// target's folder itself. It is checked and deleted through one handle
+// opened on the name itself (a link is not followed), and its attributes are
+// never touched: whatever else stands under that name stays as it is. A
+// file another build still writes cannot be opened for deletion and stays.
+void remove_leftover(const std::wstring& folder_final, const std::wstring& path,
+                     const std::wstring& name) {
+  FileHandle file(CreateFileW(path.c_str(), DELETE | FILE_READ_ATTRIBUTES, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  if (!file.valid()) return;
+  BY_HANDLE_FILE_INFORMATION info;
+  FILE_ATTRIBUTE_TAG_INFO tag;
+  const DWORD kNotPlain = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT |
+                          FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DEVICE;
+  if (!GetFileInformationByHandle(file.get(), &info) || (info.dwFileAttributes & kNotPlain) ||
+      info.nNumberOfLinks != 1 ||
+      !GetFileInformationByHandleEx(file.get(), FileAttributeTagInfo, &tag, sizeof tag) ||
+      (tag.FileAttributes & kNotPlain))
+    return;
+  // Where links are not reparse points (Wine shows a Unix link to a file as
+  // the file it reaches), the handle's own path tells.
+  if (folder_final.empty() || !same_text_ignoring_case(final_path(file.get()), folder_final + L"\\" + name))
+    return;
+  delete_through(file.get());
+}
+
+std::wstring folder_final_path(const std::wstring& folder) {
+  FileHandle dir(CreateFileW(folder.empty() ? L"." : folder.c_str(), FILE_READ_ATTRIBUTES,
+                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                             OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (!dir.valid()) return std::wstring();
+  std::wstring path = final_path(dir.get());
+  while (!path.empty() && path.back() == L'\\') path.pop_back();
+  return path;
 }
 
 }  // namespace
@@ -79,11 +129,12 @@ void remove_stale_temp_targets(const std::wstring& target) {
   WIN32_FIND_DATAW found;
   FindHandle find(FindFirstFileW(long_form(folder + name + L".~tw*.tmp").c_str(), &found));
   if (!find.valid()) return;
+  std::wstring folder_final = folder_final_path(long_form(folder));
   do {
     // The pattern may also match short (8.3) names: the long name decides.
     if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
         is_temp_target_name(found.cFileName, name))
-      remove_file(long_form(folder + found.cFileName));
+      remove_leftover(folder_final, long_form(folder + found.cFileName), found.cFileName);
   } while (FindNextFileW(find.get(), &found));
 }
 
@@ -92,8 +143,7 @@ PendingTarget::PendingTarget(const std::wstring& target)
 
 PendingTarget::~PendingTarget() {
   if (committed_) return;
-  sink_.abandon();
-  remove_file(temp_);
+  sink_.discard();
 }
 
 void PendingTarget::commit() {

@@ -144,6 +144,26 @@ def test_killed_build_keeps_the_previous_target_and_the_next_removes_its_rest(wi
     assert sr.read_sfx(target).by_name()["noise.bin"].data == b"small now"
 
 
+def test_links_under_leftover_names_are_left_alone(wine, tmp_path):
+    # A link planted under a leftover's name is not a file a build left: the
+    # file it reaches keeps its content and its read-only bit, and the link
+    # stays. A true leftover beside them is still removed.
+    src = write_tree(tmp_path / "src", {"a.txt": b"a"})
+    elsewhere = write_tree(tmp_path / "elsewhere", {"soft.dat": b"soft", "hard.dat": b"hard"})
+    out = tmp_path / "out"
+    out.mkdir()
+    (out / "t.exe.~twDEADBEEF.tmp").symlink_to(elsewhere / "soft.dat")
+    os.link(elsewhere / "hard.dat", out / "t.exe.~tw0BADF00D.tmp")
+    (out / "t.exe.~tw12345678.tmp").write_bytes(b"left by a killed build")
+    for f in elsewhere.iterdir():
+        f.chmod(0o444)
+    assert run_maker(wine, src, out / "t.exe") == EXIT_BUILT
+    assert sorted(p.name for p in out.iterdir()) == [
+        "t.exe", "t.exe.~tw0BADF00D.tmp", "t.exe.~twDEADBEEF.tmp"]
+    assert {f.name: (f.read_bytes(), f.stat().st_mode & 0o777) for f in elsewhere.iterdir()} == {
+        "soft.dat": (b"soft", 0o444), "hard.dat": (b"hard", 0o444)}
+
+
 def change_during_build(wine, tmp_path, change):
     """Builds a source whose one large file is changed by `change` once the
     build has written its first chunk; returns the box text."""
