@@ -75,10 +75,19 @@ peres::Bytes edited_stub(const BuildOptions& o, const RunFlags& flags,
   return edit_stub_resources(stub, o, flags, edits);
 }
 
+// The file a previous build left at the target, if any: its record is left
+// out however the source or the target is spelt.
+struct PreviousTarget {
+  bool exists = false;
+  FileIdentity id;
+  bool is(const FileSource& file) const { return exists && same_file(file.identity(), id); }
+};
+
 // Appends header, records and terminator. False when cancelled.
 bool write_container(ByteSink& sink, const BuildOptions& o, const OptionHeader& header,
                      const CarriedResources& carried, const std::vector<FileItem>& items,
-                     const std::vector<std::string>& names, BuildMonitor& monitor) {
+                     const std::vector<std::string>& names, const PreviousTarget& previous,
+                     BuildMonitor& monitor) {
   ContainerWriter writer(sink, o.data_compressed, compression_settings_from_environment());
   writer.write_header(header);
 
@@ -98,6 +107,11 @@ bool write_container(ByteSink& sink, const BuildOptions& o, const OptionHeader& 
     const FileItem& item = items[i];
     std::wstring full = o.source_folder + item.name;
     if (equal_ignoring_case(full, o.target_file)) continue;  // never pack the SFX into itself
+    std::unique_ptr<FileSource> source;
+    if (!(item.attributes & kAttrDirectory)) {
+      source = std::make_unique<FileSource>(full, item.size);
+      if (previous.is(*source)) continue;
+    }
     monitor.show_source(full);
     bool run_file = o.extraction_mode == kExtractAndRun && equal_ignoring_case(full, o.executable);
     EntryHead head = {uint8_t(run_file ? kKindRunFile : kKindOrdinary), 0, int32_t(item.size),
@@ -107,12 +121,11 @@ bool write_container(ByteSink& sink, const BuildOptions& o, const OptionHeader& 
       writer.write_folder(head, names[i]);
       continue;
     }
-    FileSource source(full, item.size);
-    if (!writer.write_file(head, names[i], source, &progress)) {
+    if (!writer.write_file(head, names[i], *source, &progress)) {
       cancelled = true;
       break;
     }
-    source.check_at_end();
+    source->check_at_end();
     progress.file_finished(item.size);
   }
   if (!cancelled) writer.write_terminator();
@@ -131,6 +144,13 @@ bool build_sfx(BuildOptions o, const RunFlags& flags, const CarriedResources& ca
   // Before the scan: a target inside the source must not take along what a
   // killed build left there.
   remove_stale_temp_targets(o.target_file);
+  PreviousTarget previous;
+  previous.exists = identity_of(o.target_file, &previous.id);
+  // The SFX file must not take the place of the file it is to run.
+  FileIdentity run_file;
+  if (previous.exists && o.extraction_mode == kExtractAndRun && identity_of(o.executable, &run_file) &&
+      same_file(run_file, previous.id))
+    throw BuildError(kMsgTargetIsRunFile, o.target_file);
   std::vector<FileItem> items = scan_source(o.source_folder);
   check_sizes(items, o.source_folder);
   EncodedTexts texts = encode_texts(items, o);
@@ -146,7 +166,8 @@ bool build_sfx(BuildOptions o, const RunFlags& flags, const CarriedResources& ca
   {
     PendingTarget target(o.target_file);
     target.sink().write(stub.data(), stub.size());
-    finished = write_container(target.sink(), o, header, carried, items, texts.names, monitor);
+    finished = write_container(target.sink(), o, header, carried, items, texts.names, previous,
+                               monitor);
     if (finished) target.commit();
   }
   monitor.finished(finished);

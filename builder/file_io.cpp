@@ -26,7 +26,36 @@ void write_all(HANDLE h, const void* data, size_t n, const std::wstring& path) {
   }
 }
 
+FileIdentity identity_of_handle(HANDLE h) {
+  FileIdentity id;
+  BY_HANDLE_FILE_INFORMATION info;
+  if (GetFileInformationByHandle(h, &info)) {
+    id.volume = info.dwVolumeSerialNumber;
+    id.index = uint64_t(info.nFileIndexHigh) << 32 | info.nFileIndexLow;
+  }
+  wchar_t buf[2048];
+  DWORD n = GetFinalPathNameByHandleW(h, buf, 2048, FILE_NAME_NORMALIZED);
+  if (n && n < 2048) id.final_path.assign(buf, n);
+  return id;
+}
+
 }  // namespace
+
+bool same_file(const FileIdentity& a, const FileIdentity& b) {
+  if (a.index && a.index == b.index && a.volume == b.volume) return true;
+  return !a.final_path.empty() &&
+         CompareStringOrdinal(a.final_path.c_str(), int(a.final_path.size()), b.final_path.c_str(),
+                              int(b.final_path.size()), TRUE) == CSTR_EQUAL;
+}
+
+bool identity_of(const std::wstring& path, FileIdentity* out) {
+  FileHandle file(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (!file.valid()) return false;
+  *out = identity_of_handle(file.get());
+  return true;
+}
 
 FileSink::FileSink(FileHandle file, std::wstring shown_path)
     : path_(std::move(shown_path)), file_(std::move(file)) {
@@ -94,6 +123,8 @@ void FileSource::check_at_end() {
     throw BuildError(kMsgReadFailed, path_, GetLastError());
   if (got) throw BuildError(kMsgSourceChanged, path_);
 }
+
+FileIdentity FileSource::identity() const { return identity_of_handle(file_.get()); }
 
 void MemorySource::read_exact(void* buf, size_t n) {
   if (n > left_) throw BuildError(kMsgUnexpected, L"");

@@ -9,6 +9,18 @@
 
 namespace tw {
 
+// Which file a path or an open handle reaches, whatever its spelling (drive,
+// short name, letter case, links): the volume and file index of an open
+// handle, and its final path.
+struct FileIdentity {
+  uint32_t volume = 0;
+  uint64_t index = 0;
+  std::wstring final_path;
+};
+bool same_file(const FileIdentity& a, const FileIdentity& b);
+// False when nothing can be opened at path.
+bool identity_of(const std::wstring& path, FileIdentity* out);
+
 class FileSink : public ByteSink {
  public:
   // Writes through file, an open file; errors name shown_path.
@@ -35,6 +47,7 @@ class FileSource : public ChunkSource {
   void read_exact(void* buf, size_t n) override;
   // Throws when the file holds more than was read (it grew meanwhile).
   void check_at_end();
+  FileIdentity identity() const;
 
  private:
   std::wstring path_;

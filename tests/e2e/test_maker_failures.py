@@ -74,6 +74,15 @@ def test_locked_source_file_fails_and_keeps_the_previous_target(wine, tmp_path):
     assert temp_files(target) == []
 
 
+def test_target_that_is_the_file_to_run(wine, tmp_path):
+    # Written over, it would leave an SFX file without its file to run.
+    src = write_tree(tmp_path / "src", {"bin": None, "bin/run.exe": b"MZ run"})
+    target = wine.winpath(src / "BIN" / "RUN.EXE")
+    text = failed(wine, src, target, ("-c", "-o", "-mf"), [src / "bin" / "run.exe"])
+    assert text == "대상 파일이 실행할 파일과 같은 파일입니다. 다른 대상 파일을 고르십시오.\r\n\r\n" + target
+    assert (src / "bin" / "run.exe").read_bytes() == b"MZ run"
+
+
 def test_target_whose_folder_cannot_be_created(wine, tmp_path):
     src = write_tree(tmp_path / "src", {"a.txt": b"a"})
     blocker = tmp_path / "plain file"
