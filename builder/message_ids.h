@@ -24,6 +24,9 @@ enum MessageId : unsigned {
   kMsgScanFailed = 65271,
   kMsgUnexpected = 65272,
   kMsgTargetIsRunFile = 65273,
+  kMsgLinkInSource = 65274,
+  kMsgSpecialFileInSource = 65275,
+  kMsgNamesWindowsCannotHold = 65276,
 };
 
 }  // namespace tw
