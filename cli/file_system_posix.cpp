@@ -13,7 +13,7 @@
 #include <cerrno>
 
 #include "extract_folder.h"
-#include "posix_errors.h"
+#include "system_codes.h"
 #include "utf.h"
 
 namespace tw::cli {
@@ -37,7 +37,7 @@ std::wstring pass_form(const std::string& native_path) {
 int fd_of(FsFile f) { return int(reinterpret_cast<intptr_t>(f)) - 1; }
 FsFile file_of(int fd) { return reinterpret_cast<FsFile>(intptr_t(fd) + 1); }
 
-uint32_t last_error() { return windows_error_of(errno); }
+uint32_t last_error() { return windows_code_of(uint32_t(errno)); }
 
 uint32_t copy_out(const std::string& native_path, wchar_t* out, uint32_t cap) {
   std::wstring w = pass_form(native_path);

@@ -24,6 +24,12 @@ MappedBuild map_build_choices(const BuildChoices& c) {
   o.working_folder = c.workdir;
   o.uac_elevation = c.uac;
   o.overwrite_mode = c.overwrite;
+  // The same bytes on every system: names in one order, one code page when
+  // asked for, and only names every Windows folder can hold.
+  o.mode.order_by_name = true;
+  o.mode.codepage = c.codepage;
+  o.mode.windows_names_only = true;
+  o.mode.threads = c.threads;
 
   RunFlags& f = m.flags;
   f.overwrite_target = true;

@@ -13,7 +13,8 @@ struct MappedBuild {
 
 // The console tool never asks and never writes the registry: the target's
 // replacement is decided by --force before the build, and the options count
-// as a complete command line.
+// as a complete command line. The run id is chosen later (it may come from
+// the environment).
 MappedBuild map_build_choices(const BuildChoices& c);
 
 }  // namespace tw::cli

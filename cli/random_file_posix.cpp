@@ -4,7 +4,7 @@
 
 #include <cerrno>
 
-#include "posix_errors.h"
+#include "system_codes.h"
 #include "random_file.h"
 
 namespace tw::cli {
@@ -38,12 +38,12 @@ class PosixFile : public RandomFile {
 std::unique_ptr<RandomFile> open_random_file(const std::string& path, uint32_t* error) {
   int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) {
-    *error = windows_error_of(errno);
+    *error = windows_code_of(uint32_t(errno));
     return nullptr;
   }
   struct stat st;
   if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    *error = fstat(fd, &st) != 0 ? windows_error_of(errno) : 5;  // a folder or device: access denied
+    *error = fstat(fd, &st) != 0 ? windows_code_of(uint32_t(errno)) : 5;  // a folder or device: access denied
     close(fd);
     return nullptr;
   }

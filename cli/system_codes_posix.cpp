@@ -1,10 +1,11 @@
-#include "posix_errors.h"
+#include "system_codes.h"
 
 #include <cerrno>
 
 namespace tw::cli {
 
-uint32_t windows_error_of(int e) {
+uint32_t windows_code_of(uint32_t system_error) {
+  int e = int(system_error);
   switch (e) {
     case ENOENT: return 2;
     case ENOTDIR: return 3;
