@@ -3,11 +3,13 @@ program under Wine and the native Linux program: no window ever, one line
 on standard error per problem, the documented exit codes; list, verify and
 extract of what build wrote."""
 
+import datetime
 import json
 import os
 import shutil
 import subprocess
 import tempfile
+import zoneinfo
 from pathlib import Path
 
 import pytest
@@ -160,3 +162,47 @@ def test_full_disk_fails_and_keeps_the_previous_target(cli, tmp_path, small_disk
     assert (r.code, len(r.err_lines)) == (1, 1), r
     assert cli.path(target) + ": cannot be written: the disk is full (code 112)" in r.err
     assert list(small_disk.iterdir()) == [target] and target.read_bytes() == b"earlier"
+
+
+def reproducible_tree(root):
+    """Korean and emoji names, hidden (a dot name, and Wine's hidden
+    attribute) and read-only files, empty folders, a 20 MB file."""
+    src = write_tree(root, {
+        "자료": None, "자료/설명서.txt": "한글 내용\r\n".encode() * 300, "자료/빈 폴더": None,
+        "🎉 파티.txt": b"emoji", ".hidden.txt": b"dot", "secret.txt": b"hidden by attribute",
+        "readonly.txt": b"read-only", "empty": None, "Big.bin": random_bytes(20 << 20, 7),
+    })
+    os.setxattr(src / "secret.txt", "user.DOSATTRIB", b"0x2")
+    (src / "readonly.txt").chmod(0o444)
+    return src
+
+
+def test_linux_and_windows_builds_are_byte_identical(wine, tmp_path):
+    """The same tree built natively and by the Windows console program under
+    Wine (same time zone, code page, run id) gives the same bytes; a second
+    build, taking its run id from SOURCE_DATE_EPOCH, too; the Windows stub
+    extracts the result as the source was."""
+    src = reproducible_tree(tmp_path / "src")
+    # A zone away from UTC: both systems take a file's DOS time in its present
+    # offset, as FileTimeToLocalFileTime converts.
+    zone = {"TZ": "Europe/Berlin"}
+    offset = datetime.datetime.now(zoneinfo.ZoneInfo(zone["TZ"])).utcoffset()
+    options = ["--codepage", "utf8", "--silent", "--custom-folder", "%TW_OUT%"]
+    native, windows = NativeCli(native_program()), WineCli(wine)
+    outputs = {}
+    for name, cli, more, env in (("native", native, ["--run-id", "006553F100"], zone),
+                                 ("wine", windows, ["--run-id", "006553f100"], zone),
+                                 ("again", native, [], {**zone, "SOURCE_DATE_EPOCH": "1700000000"})):
+        outputs[name] = tmp_path / f"{name}.exe"
+        r = cli.run("build", *options, *more, src, outputs[name], env=env)
+        assert (r.code, r.err) == (0, ""), (name, r)
+    for name in ("wine", "again"):
+        assert subprocess.run(["cmp", outputs["native"], outputs[name]]).returncode == 0, name
+    c = sr.read_sfx(outputs["native"])
+    assert c.header.run_id == "006553F100"
+    sr.compare_with_source(c, src, "utf-8", tz=datetime.timezone(offset))
+
+    out = tmp_path / "extracted"
+    assert wine.run(outputs["wine"], env={"TW_OUT": wine.winpath(out), **zone}).returncode == 0
+    assert subprocess.run(["diff", "-r", src, out]).returncode == 0
+    assert (out / "readonly.txt").stat().st_mode & 0o222 == 0
