@@ -206,3 +206,21 @@ def test_linux_and_windows_builds_are_byte_identical(wine, tmp_path):
     assert wine.run(outputs["wine"], env={"TW_OUT": wine.winpath(out), **zone}).returncode == 0
     assert subprocess.run(["diff", "-r", src, out]).returncode == 0
     assert (out / "readonly.txt").stat().st_mode & 0o222 == 0
+
+
+def test_names_windows_cannot_hold_are_refused_all_listed(cli, tmp_path):
+    src = write_tree(tmp_path / "src", {"ok.txt": b"ok", "inc": None, "inc/xt_MARK.h": b"1",
+                                        "inc/xt_mark.h": b"2", "aux.c": b"3", "name.": b"4"})
+    r = cli.run("build", src, tmp_path / "t.exe")
+    assert (r.code, r.out) == (3, ""), r
+    named = sorted(line.split(": ")[2] for line in r.err_lines)
+    assert named == sorted(cli.path(src / n) for n in ("aux.c", "inc/xt_MARK.h", "inc/xt_mark.h", "name."))
+    assert all("a name Windows cannot hold" in line for line in r.err_lines)
+    if cli.name == "native":  # Wine shows a link as what it reaches
+        for p in src.iterdir():
+            if p.name != "ok.txt":
+                shutil.rmtree(p) if p.is_dir() else p.unlink()
+        (src / "elsewhere").symlink_to("/etc")
+        r = cli.run("build", src, tmp_path / "t.exe")
+        assert r.code == 3 and r.err == f"tarnwick-cli: error: {src / 'elsewhere'}: a link; links are not followed\n"
+    assert not (tmp_path / "t.exe").exists()
