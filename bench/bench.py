@@ -5,7 +5,9 @@
     BENCH_SCALE=0.2 BENCH_ROUNDS=1 bench/bench.py   # a quick run
 
 Build: tarnwick.exe under Wine (libdeflate on all cores, libdeflate on one
-thread, zlib on one thread), then `tar | gzip -9`, `tar | pigz -9 -p N`,
+thread, zlib on one thread), the console tool natively on Linux and under
+Wine (libdeflate on all cores; the two outputs compared byte for byte), then
+`tar | gzip -9`, `tar | pigz -9 -p N`,
 makeself (gzip -9) and `7z a -sfx`. Extraction: the SFX file under Wine
 (silent), `tar -xf` of an uncompressed tar, `tar -xzf`, makeself's extractor
 and `7z x`, each into a folder on disk and one on a tmpfs, each checked with
@@ -75,8 +77,11 @@ class Wine:
                                       capture_output=True).returncode == 0 else "win64")
         self.arch = arch
         self.maker = root / arch / "bin" / "tarnwick.exe"
-        if not self.maker.exists():
-            raise SystemExit(f"no {self.maker}: run scripts/build.sh {arch}")
+        self.cli = root / arch / "bin" / "tarnwick-cli.exe"
+        self.cli_native = root / "native" / "cli" / "tarnwick-cli"
+        for program in (self.maker, self.cli, self.cli_native):
+            if not program.exists():
+                raise SystemExit(f"no {program}: run scripts/build.sh")
         self.wine = "/usr/lib/wine/wine" if arch == "win32" else "/usr/lib/wine/wine64"
         locales = Path(os.environ.get("TW_LOCALE_DIR") or root / "locale")
         self.env = dict(os.environ, WINEPREFIX=str(work / "prefix"), WINEDEBUG="-all",
@@ -155,10 +160,27 @@ def bench(wine: Wine, work: Path, tmpfs: Path):
     def shell(target, line):
         return target, lambda: run_measured(["bash", "-o", "pipefail", "-c", line])
 
+    # The console tool natively and under Wine, with one run id and code page:
+    # their outputs must be the same bytes.
+    cli_options = ["build", "--force", "--run-id", "0012345678", "--codepage", "utf8", "--threads",
+                   str(THREADS)]
+
+    def cli_linux():
+        target = out / "cli-linux.exe"
+        return target, lambda: run_measured([wine.cli_native, *cli_options, src, target])
+
+    def cli_windows():
+        target = out / "cli-windows.exe"
+        return target, lambda: run_measured(
+            wine.cmd(wine.cli, *cli_options, wine.path(src), wine.path(target)), env=wine.env,
+            stderr=subprocess.DEVNULL)
+
     builds = {
         f"tarnwick, libdeflate, {THREADS} threads": tarnwick("libdeflate", THREADS),
         "tarnwick, libdeflate, 1 thread": tarnwick("libdeflate", 1),
         "tarnwick, zlib, 1 thread": tarnwick("zlib", 1),
+        f"tarnwick-cli, Linux, {THREADS} threads": cli_linux(),
+        f"tarnwick-cli.exe, Wine, {THREADS} threads": cli_windows(),
         "tar | gzip -9": shell(out / "g.tar.gz", f"{tar_in} | gzip -9 > '{out}/g.tar.gz'"),
         f"tar | pigz -9 -p {THREADS}": shell(
             out / "p.tar.gz", f"{tar_in} | pigz -9 -p {THREADS} > '{out}/p.tar.gz'"),
@@ -195,6 +217,10 @@ def bench(wine: Wine, work: Path, tmpfs: Path):
     print(f"build time tarnwick 1 thread / {THREADS} threads: {t_1 / t_n:.2f} (goal >= 1.8); "
           f"identical bytes (the run identifier aside): {same_but_run_id(ld_n, ld_1)}")
     print(f"output libdeflate / zlib: {ld_n.stat().st_size / zl_1.stat().st_size:.4f} (goal <= 1)")
+    linux, windows = builds[f"tarnwick-cli, Linux, {THREADS} threads"][0], out / "cli-windows.exe"
+    t_linux = best(times[f"tarnwick-cli, Linux, {THREADS} threads"])[0]
+    print(f"build time pigz -9 -p {THREADS} / tarnwick-cli on Linux: {pigz_n / t_linux:.2f} (goal >= 4); "
+          f"the same bytes as tarnwick-cli.exe under Wine: {linux.read_bytes() == windows.read_bytes()}")
     single_build(wine, work)
 
     subprocess.run(f"{tar_in} > '{out}/plain.tar'", shell=True, check=True)
