@@ -46,8 +46,9 @@ std::string help_text() {
          "    --force                 replace an existing TARGET\n"
          "    --strict                a failed icon or version edit is an error\n"
          "    --threads N             compression workers, 1 to 64 (one per processor)\n"
-         "    --codepage N|utf8       code page of the stored names (the system's ANSI\n"
-         "                            code page; UTF-8 when a name does not fit it)\n"
+         "    --codepage N|utf8       code page of the stored names (Windows: the ANSI\n"
+         "                            code page, UTF-8 when a name does not fit it;\n"
+         "                            Linux: UTF-8)\n"
          "    --run-id HEX            ten hexadecimal digits; with the same tree, time\n"
          "                            zone and code page, builds give the same bytes\n"
          "                            (default: from SOURCE_DATE_EPOCH when set)\n"
@@ -63,13 +64,14 @@ std::string help_text() {
          "-- ends the options.\n"
          "\n"
          "Exit codes: 0 done; 1 the build failed (a previous TARGET is kept);\n"
-         "2 wrong command line; 3 refused input (missing source, run file or icon,\n"
-         "existing TARGET without --force, names Windows cannot hold, unreadable\n"
-         "SFX file). list, verify and extract end like the SFX file itself for a\n"
-         "damaged file: 38 no SFX data, 13 damaged records, 23 checksum mismatch,\n"
-         "8 chunk too large, 160 chunk not inflatable; extract also with the\n"
-         "Windows error code of a file it cannot write (5 access denied, 112 disk\n"
-         "full, ...).\n";
+         "2 wrong command line; 3 refused input, nothing written (missing source,\n"
+         "run file or icon, existing TARGET without --force, a source the format\n"
+         "cannot hold: names Windows cannot hold, links, files of 2 GB, ...;\n"
+         "an SFX file that cannot be opened). list, verify and extract end like\n"
+         "the SFX file itself for a damaged file: 38 no SFX data, 13 damaged\n"
+         "records, 23 checksum mismatch, 8 chunk too large, 160 chunk not\n"
+         "inflatable; extract also with the Windows error code of a file it\n"
+         "cannot write (5 access denied, 112 disk full, ...).\n";
 }
 
 std::string version_text() { return "tarnwick-cli " TW_VERSION_TEXT "\n"; }
