@@ -6,6 +6,7 @@
 
 #include "nearest_name.h"
 #include "option_words.h"
+#include "run_id.h"
 
 namespace tw::cli {
 
@@ -49,7 +50,7 @@ std::string word(const WordTable& table, const std::string& value, uint8_t* out)
 }
 
 bool parse_number(const std::string& s, unsigned long max, unsigned long* out) {
-  if (s.empty() || s.size() > 10 || !std::all_of(s.begin(), s.end(), ::isdigit)) return false;
+  if (s.empty() || s.size() > 10 || s.find_first_not_of("0123456789") != std::string::npos) return false;
   *out = strtoul(s.c_str(), nullptr, 10);
   return *out <= max;
 }
@@ -73,7 +74,7 @@ std::string codepage(Arguments& a, const std::string& v) {
 std::string run_id(Arguments& a, const std::string& v) {
   std::string id = v;
   for (char& c : id) c = char(toupper(static_cast<unsigned char>(c)));
-  if (id.size() != 10 || !std::all_of(id.begin(), id.end(), ::isxdigit))
+  if (!is_run_id_text(id))
     return "'" + v + "' is not ten hexadecimal digits";
   a.build.run_id = id;
   return std::string();

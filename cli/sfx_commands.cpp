@@ -1,6 +1,5 @@
 #include "sfx_commands.h"
 
-#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -69,7 +68,8 @@ std::string header_problem(const OpenSfx& o) {
   if (!decodes(o.codepage, h.parameters)) return "the run parameters are no text in code page " + std::to_string(o.codepage);
   if (!decodes(o.codepage, h.custom_folder)) return "the custom folder is no text in code page " + std::to_string(o.codepage);
   std::string id = h.run_id;
-  if (id.size() != 10 || !std::all_of(id.begin(), id.end(), ::isxdigit)) return "the run id is not ten hexadecimal digits";
+  if (id.size() != 10 || id.find_first_not_of("0123456789ABCDEFabcdef") != std::string::npos)
+    return "the run id is not ten hexadecimal digits";
   return std::string();
 }
 
