@@ -65,12 +65,14 @@ class MonitorProgress : public FileProgress {
 
 // The stub with the resource edits of the options, ready to be written.
 peres::Bytes edited_stub(const BuildOptions& o, const RunFlags& flags,
-                         const CarriedResources& carried, uint32_t codepage) {
+                         const CarriedResources& carried, uint32_t codepage,
+                         BuildMonitor& monitor) {
   StubEdits edits;
   edits.manifest_template.assign(reinterpret_cast<const char*>(carried.manifest.data),
                                  carried.manifest.size);
   edits.codepage = codepage;
   edits.open_source = map_edit_source;
+  edits.report_failure = [&monitor](const EditFailure& f) { monitor.edit_failed(f); };
   peres::Bytes stub(carried.stub.data, carried.stub.data + carried.stub.size);
   return edit_stub_resources(stub, o, flags, edits);
 }
@@ -141,7 +143,7 @@ bool build_sfx(BuildOptions o, const RunFlags& flags, const CarriedResources& ca
   // nothing half-done. The file is written under a temporary name and
   // replaces the target only when complete; failing or cancelled, it is
   // removed and the target stays.
-  peres::Bytes stub = edited_stub(o, flags, carried, texts.codepage);
+  peres::Bytes stub = edited_stub(o, flags, carried, texts.codepage, monitor);
   bool finished;
   {
     PendingTarget target(o.target_file);
