@@ -10,7 +10,8 @@ namespace tw::peres {
 Result parse_icon_file(ByteView f, CopyBudget* budget, IconFile* out) {
   IconFile icon;
   uint16_t count = 0;
-  if (!read_u16(f, 4, &count) || !in_bounds(6, 16ull * count, f.size())) return Fault::kTruncatedIco;
+  if (!read_u16(f, 4, &count) || !in_bounds(6, 16ull * count, f.size()))
+    return Fault::kTruncatedIco;
   memcpy(icon.header, f.data(), 6);
   for (uint16_t i = 0; i < count; ++i) {
     uint32_t at = 6 + 16u * i, size = 0, offset = 0;

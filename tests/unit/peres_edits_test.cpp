@@ -117,7 +117,8 @@ TEST(PeresEdits, SharedOrOversizedSourceDataIsRefused) {
     if (c.shared_type) testing::share_icon_data(c.source, c.shared_type, 1);
     bool ico = c.source[0] == 0;
     Bytes target = stub;
-    Result icon = ico ? ReplaceIconFromIco(c.source, &target) : CopyIconFromExecutable(c.source, &target);
+    Result icon =
+        ico ? ReplaceIconFromIco(c.source, &target) : CopyIconFromExecutable(c.source, &target);
     Result version = CopyVersionInfo(c.source, &target);
     EXPECT_EQ(int(icon.fault()), int(c.icon)) << c.what;
     EXPECT_EQ(int(version.fault()), int(c.version)) << c.what;

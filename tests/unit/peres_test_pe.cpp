@@ -25,6 +25,28 @@ void section(Bytes& f, size_t at, const char* name, uint32_t vsize, uint32_t va,
   put(f, at + 36, flags, 4);
 }
 
+// Walks the resource directory of a file made by make_pe (the directory
+// starts its section) and calls `leaf` with the offset of every data entry
+// of `type`.
+void each_data_entry(const Bytes& f, uint16_t type, const std::function<void(uint32_t)>& leaf) {
+  PeImage pe;
+  parse_pe(f, &pe);
+  uint32_t base = pe.sections[size_t(pe.section_of(pe.directory(kDirResource).address))].raw_offset;
+  std::function<void(uint32_t, int)> walk = [&](uint32_t table, int level) {
+    uint32_t count = (u32_at(f, base + table + 12) & 0xFFFF) + (u32_at(f, base + table + 12) >> 16);
+    for (uint32_t i = 0; i < count; ++i) {
+      uint32_t name = u32_at(f, base + table + 16 + 8 * i);
+      uint32_t target = u32_at(f, base + table + 20 + 8 * i);
+      if (level == 0 && name != type) continue;
+      if (target & 0x80000000u)
+        walk(target & 0x7FFFFFFF, level + 1);
+      else
+        leaf(base + target);
+    }
+  };
+  walk(0, 0);
+}
+
 }  // namespace
 
 // Headers in 0x200 bytes; .text at 0x1000 (file 0x200), .rsrc at 0x2000
@@ -83,38 +105,19 @@ Bytes icon_source(const std::vector<uint32_t>& sizes, size_t named, uint16_t ver
   ResourceTree t;
   Bytes group = {0, 0, 1, 0, uint8_t(named), uint8_t(named >> 8)};
   for (size_t i = 0; i < sizes.size(); ++i) {
-    t[ResName::number(kRtIcon)][ResName::number(uint16_t(i + 1))][0] = ResData{Bytes(sizes[i], 'i'), 0};
+    t[ResName::number(kRtIcon)][ResName::number(uint16_t(i + 1))][0] =
+        ResData{Bytes(sizes[i], 'i'), 0};
     if (i >= named) continue;
     Bytes entry = {16, 16, 0, 0, 1, 0, 32, 0, 0, 0, 0, 0, uint8_t(i + 1), 0};
     put_u32(entry, 8, sizes[i]);
     group.insert(group.end(), entry.begin(), entry.end());
   }
   t[ResName::number(kRtGroupIcon)][ResName::number(1)][0] = ResData{group, 0};
-  for (uint16_t v = 1; v <= versions; ++v) t[ResName::number(kRtVersion)][ResName::number(v)][0] = data("v");
+  for (uint16_t v = 1; v <= versions; ++v)
+    t[ResName::number(kRtVersion)][ResName::number(v)][0] = data("v");
   Bytes f;
   write_with_resources(make_pe(PeShape{}), t, &f);
   return f;
-}
-
-// Walks the resource directory of a file made by make_pe (the directory
-// starts its section) and calls `leaf` with the offset of every data entry
-// of `type`.
-static void each_data_entry(const Bytes& f, uint16_t type, const std::function<void(uint32_t)>& leaf) {
-  PeImage pe;
-  parse_pe(f, &pe);
-  uint32_t base = pe.sections[size_t(pe.section_of(pe.directory(kDirResource).address))].raw_offset;
-  std::function<void(uint32_t, int)> walk = [&](uint32_t table, int level) {
-    uint32_t count = (u32_at(f, base + table + 12) & 0xFFFF) + (u32_at(f, base + table + 12) >> 16);
-    for (uint32_t i = 0; i < count; ++i) {
-      uint32_t name = u32_at(f, base + table + 16 + 8 * i), target = u32_at(f, base + table + 20 + 8 * i);
-      if (level == 0 && name != type) continue;
-      if (target & 0x80000000u)
-        walk(target & 0x7FFFFFFF, level + 1);
-      else
-        leaf(base + target);
-    }
-  };
-  walk(0, 0);
 }
 
 void share_icon_data(Bytes& f, uint16_t type, uint16_t id) {

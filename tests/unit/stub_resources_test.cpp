@@ -48,7 +48,8 @@ TEST(StubResources, RunModeSourcesAndNoFallbackForAFailedIconFile) {
   StubEdits edits;
   edits.report_failure = [&](const EditFailure& f) {
     const wchar_t* kEdits[] = {L"icon", L"version", L"manifest"};
-    failures += kEdits[f.edit] + (L" " + f.source + L": ") + std::wstring(f.reason.begin(), f.reason.end()) + L";";
+    failures += kEdits[f.edit] + (L" " + f.source + L": ") +
+                std::wstring(f.reason.begin(), f.reason.end()) + L";";
   };
   edits.open_source = [&](const std::wstring& path) -> std::unique_ptr<EditSource> {
     auto it = files.find(path);
@@ -65,7 +66,8 @@ TEST(StubResources, RunModeSourcesAndNoFallbackForAFailedIconFile) {
       {L"C:\\src.dll", true, 'S', 'S', L""},
       // Neither edit falls back to the run file.
       {L"C:\\missing.ico", true, 0, 0,
-       L"icon C:\\missing.ico: cannot read the file;version C:\\missing.ico: cannot read the file;"},
+       L"icon C:\\missing.ico: cannot read the file;"
+       L"version C:\\missing.ico: cannot read the file;"},
       {L"C:\\bare.dll", true, 0, 0,
        L"icon C:\\bare.dll: no icon group;version C:\\bare.dll: no version information;"},
       {L"C:\\bad.ico", false, 0, 'R', L"icon C:\\bad.ico: truncated .ICO;"},
