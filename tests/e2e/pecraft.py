@@ -21,9 +21,14 @@ def ico(images) -> bytes:
     head = struct.pack("<HHH", 0, 1, len(images))
     at, entries = 6 + 16 * len(images), b""
     for i, image in enumerate(images):
-        entries += struct.pack("<BBBBHHII", (16 + i) % 256, (16 + i) % 256, 0, 0, 1, 32, len(image), at)
+        side = (16 + i) % 256
+        entries += struct.pack("<BBBBHHII", side, side, 0, 0, 1, 32, len(image), at)
         at += len(image)
     return head + entries + b"".join(images)
+
+
+def image(tag: int) -> bytes:
+    return bytes([0x28]) + bytes(39) + bytes([tag]) * (60 + tag)
 
 
 def build_dll(folder: Path, rc: str, files: dict, bits: int = 32) -> Path:
@@ -35,9 +40,30 @@ def build_dll(folder: Path, rc: str, files: dict, bits: int = 32) -> Path:
     (folder / "r.rc").write_text(rc)
     tool = "x86_64-w64-mingw32" if bits == 64 else "i686-w64-mingw32"
     subprocess.run([f"{tool}-windres", "r.rc", "-O", "coff", "-o", "r.o"], cwd=folder, check=True)
-    subprocess.run([f"{tool}-gcc", "-shared", "-nostdlib", "-Wl,-e,0", "-o", "r.dll", "r.o"],
-                   cwd=folder, check=True)
+    subprocess.run([f"{tool}-gcc", "-shared", "-nostdlib", "-Wl,-e,0", "-Wl,--no-insert-timestamp",
+                    "-o", "r.dll", "r.o"], cwd=folder, check=True)
     return folder / "r.dll"
+
+
+def sample_dll(folder: Path, bits: int = 32) -> Path:
+    """Icon group 5 in English (image tag 1) and German (tags 2, 3), version
+    information in Korean, and a resource whose type and name are strings."""
+    return build_dll(folder, """
+LANGUAGE 0x09, 0x01
+5 ICON "en.ico"
+LANGUAGE 0x07, 0x01
+5 ICON "de.ico"
+LANGUAGE 0x12, 0x01
+1 VERSIONINFO
+FILEVERSION 1,2,3,4
+BEGIN
+  BLOCK "VarFileInfo"
+  BEGIN
+    VALUE "Translation", 0x412, 1200
+  END
+END
+NAMED CUSTOM { "text" }
+""", {"en.ico": ico([image(1)]), "de.ico": ico([image(2), image(3)])}, bits)
 
 
 def _data_entries(pe, rtype):

@@ -14,15 +14,11 @@ import pytest
 
 import sfxcraft as sc
 import sfxreader as sr
-from pecraft import build_dll, ico, shared_blob_dll
+from pecraft import ico, image, sample_dll, shared_blob_dll
 from sample_trees import EXIT_BUILT, run_maker, write_tree
 
 RT_ICON, RT_RCDATA, RT_GROUP_ICON, RT_VERSION, RT_MANIFEST = 3, 10, 14, 16, 24
 LEVELS = {"un": "asInvoker", "uh": "highestAvailable", "ua": "requireAdministrator"}
-
-
-def image(tag: int) -> bytes:
-    return bytes([0x28]) + bytes(39) + bytes([tag]) * (60 + tag)
 
 
 def resources(data: bytes, strict: bool = True) -> dict:
@@ -46,26 +42,6 @@ def of_type(res: dict, rtype) -> dict:
 def stub_part(path) -> bytes:
     data = path.read_bytes()
     return data[:sr.read_sfx(path).header_offset]
-
-
-def source_pe(tmp_path, bits: int):
-    """A resource-only DLL: icon group 5 in English (image tag 1) and German
-    (tags 2, 3), and version information in Korean."""
-    return build_dll(tmp_path / f"pe{bits}", """
-LANGUAGE 0x09, 0x01
-5 ICON "en.ico"
-LANGUAGE 0x07, 0x01
-5 ICON "de.ico"
-LANGUAGE 0x12, 0x01
-1 VERSIONINFO
-FILEVERSION 1,2,3,4
-BEGIN
-  BLOCK "VarFileInfo"
-  BEGIN
-    VALUE "Translation", 0x412, 1200
-  END
-END
-""", {"en.ico": ico([image(1)]), "de.ico": ico([image(2), image(3)])}, bits)
 
 
 def make_tree(root):
@@ -140,7 +116,7 @@ def test_unusable_icon_and_version_source_leaves_the_stub_as_without_one(wine, t
 
 @pytest.mark.parametrize("bits", [32, 64])
 def test_icon_and_version_from_an_executable(wine, tmp_path, bits):
-    dll = source_pe(tmp_path, bits)
+    dll = sample_dll(tmp_path / f"pe{bits}", bits)
     src_res = resources(dll.read_bytes(), strict=False)
     sfx = build(wine, tmp_path, ["-ic", "-iv", "-ua", "-fm", "-s"],
                 [dll, wine.winpath(tmp_path / "out") + "\\"])

@@ -38,33 +38,6 @@ SEEDS = {
 }
 
 
-VERSION = """
-BEGIN
-  BLOCK "StringFileInfo"
-  BEGIN
-    BLOCK "041204B0"
-    BEGIN
-      VALUE "FileDescription", "seed"
-    END
-  END
-  BLOCK "VarFileInfo"
-  BEGIN
-    VALUE "Translation", 0x412, 1200
-  END
-END
-"""
-ICONS = {"a.ico": pc.ico([b"\x28" + bytes(40), b"\x28" * 9]), "b.ico": pc.ico([b"\x28" * 20])}
-RC = f"""
-LANGUAGE 0x09, 0x01
-MAINICON ICON "a.ico"
-LANGUAGE 0x07, 0x01
-MAINICON ICON "b.ico"
-7 ICON "b.ico"
-1 VERSIONINFO {VERSION}
-NAMED CUSTOM {{ "text" }}
-"""
-
-
 def aligned(dll: bytes, alignment: int) -> bytes:
     """The DLL with this section and file alignment in its header."""
     out = bytearray(dll)
@@ -74,12 +47,12 @@ def aligned(dll: bytes, alignment: int) -> bytes:
 
 
 def pe_seeds(work: Path) -> dict:
-    icons = pc.ico([b"\x28" + bytes(40), b"\x28" * 9])
-    icons32 = pc.build_dll(work / "32", RC, ICONS, 32).read_bytes()
+    icons = pc.ico([pc.image(1), pc.image(2)])
+    icons32 = pc.sample_dll(work / "32", 32).read_bytes()
     return {
         "icons32.dll": icons32,
         "huge-alignment.dll": aligned(icons32, 1 << 30),
-        "icons64.dll": pc.build_dll(work / "64", RC, ICONS, 64).read_bytes(),
+        "icons64.dll": pc.sample_dll(work / "64", 64).read_bytes(),
         "rcdata-only.dll": pc.build_dll(work / "bare", "1 RCDATA { \"x\" }", {}).read_bytes(),
         "shared-blob.dll": pc.shared_blob_dll(work / "shared", 2048, 200, 100),
         "two.ico": icons,

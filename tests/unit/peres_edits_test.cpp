@@ -114,7 +114,7 @@ TEST(PeresEdits, SharedOrOversizedSourceDataIsRefused) {
   };
   const Bytes stub = with(ResourceTree{});
   for (Case& c : cases) {
-    if (c.shared_type) testing::share_icon_data(c.source, c.shared_type, 1);
+    if (c.shared_type) testing::share_icon_data(c.source, c.shared_type);
     bool ico = c.source[0] == 0;
     Bytes target = stub;
     Result icon =

@@ -2,9 +2,6 @@
 
 #include <string.h>
 
-#include <functional>
-
-#include "pe_image.h"
 #include "pe_writer.h"
 
 namespace tw::peres::testing {
@@ -25,27 +22,9 @@ void section(Bytes& f, size_t at, const char* name, uint32_t vsize, uint32_t va,
   put(f, at + 36, flags, 4);
 }
 
-// Walks the resource directory of a file made by make_pe (the directory
-// starts its section) and calls `leaf` with the offset of every data entry
-// of `type`.
-void each_data_entry(const Bytes& f, uint16_t type, const std::function<void(uint32_t)>& leaf) {
-  PeImage pe;
-  parse_pe(f, &pe);
-  uint32_t base = pe.sections[size_t(pe.section_of(pe.directory(kDirResource).address))].raw_offset;
-  std::function<void(uint32_t, int)> walk = [&](uint32_t table, int level) {
-    uint32_t count = (u32_at(f, base + table + 12) & 0xFFFF) + (u32_at(f, base + table + 12) >> 16);
-    for (uint32_t i = 0; i < count; ++i) {
-      uint32_t name = u32_at(f, base + table + 16 + 8 * i);
-      uint32_t target = u32_at(f, base + table + 20 + 8 * i);
-      if (level == 0 && name != type) continue;
-      if (target & 0x80000000u)
-        walk(target & 0x7FFFFFFF, level + 1);
-      else
-        leaf(base + target);
-    }
-  };
-  walk(0, 0);
-}
+// Code pages that mark the data entries of icon_source: every entry of a
+// type carries kMark + type; icon image 1 carries kMark + 0xFF.
+const uint32_t kMark = 0x7E57C000;
 
 }  // namespace
 
@@ -106,29 +85,30 @@ Bytes icon_source(const std::vector<uint32_t>& sizes, size_t named, uint16_t ver
   Bytes group = {0, 0, 1, 0, uint8_t(named), uint8_t(named >> 8)};
   for (size_t i = 0; i < sizes.size(); ++i) {
     t[ResName::number(kRtIcon)][ResName::number(uint16_t(i + 1))][0] =
-        ResData{Bytes(sizes[i], 'i'), 0};
+        ResData{Bytes(sizes[i], 'i'), i ? kMark + kRtIcon : kMark + 0xFF};
     if (i >= named) continue;
     Bytes entry = {16, 16, 0, 0, 1, 0, 32, 0, 0, 0, 0, 0, uint8_t(i + 1), 0};
     put_u32(entry, 8, sizes[i]);
     group.insert(group.end(), entry.begin(), entry.end());
   }
-  t[ResName::number(kRtGroupIcon)][ResName::number(1)][0] = ResData{group, 0};
+  t[ResName::number(kRtGroupIcon)][ResName::number(1)][0] = ResData{group, kMark + kRtGroupIcon};
   for (uint16_t v = 1; v <= versions; ++v)
-    t[ResName::number(kRtVersion)][ResName::number(v)][0] = data("v");
+    t[ResName::number(kRtVersion)][ResName::number(v)][0] = ResData{{'v'}, kMark + kRtVersion};
   Bytes f;
   write_with_resources(make_pe(PeShape{}), t, &f);
   return f;
 }
 
-void share_icon_data(Bytes& f, uint16_t type, uint16_t id) {
-  uint32_t rva = 0, size = 0, seen = 0;
-  each_data_entry(f, kRtIcon, [&](uint32_t entry) {
-    if (++seen == id) rva = u32_at(f, entry), size = u32_at(f, entry + 4);
-  });
-  each_data_entry(f, type, [&](uint32_t entry) {
-    put_u32(f, entry, rva);
-    put_u32(f, entry + 4, size);
-  });
+// Data entry (16 bytes): DataRVA, Size, CodePage, Reserved; the writer
+// puts them on 8-byte boundaries.
+void share_icon_data(Bytes& f, uint16_t type) {
+  size_t first = 0;
+  while (first < f.size() && u32_at(f, first + 8) != kMark + 0xFF) first += 8;
+  for (size_t at = 0; at + 16 <= f.size(); at += 8) {
+    if (u32_at(f, at + 8) != kMark + type) continue;
+    put_u32(f, at, u32_at(f, first));
+    put_u32(f, at + 4, u32_at(f, first + 4));
+  }
 }
 
 uint32_t u32_at(const Bytes& b, size_t at) {

@@ -21,9 +21,9 @@ Bytes make_pe(const PeShape& shape);
 // A PE whose icon images have these sizes (ids 1, 2, ...), with one group
 // naming the first `named` of them, and `versions` version names.
 Bytes icon_source(const std::vector<uint32_t>& sizes, size_t named, uint16_t versions);
-// Points every data entry of `type` at the data of icon image `id`, as a
-// damaged or hostile file may.
-void share_icon_data(Bytes& pe, uint16_t type, uint16_t id);
+// Points every data entry of `type` in a file made by icon_source at the
+// data of icon image 1, as a damaged or hostile file may.
+void share_icon_data(Bytes& pe, uint16_t type);
 
 uint32_t u32_at(const Bytes& b, size_t at);
 ResName str(const char* ascii);

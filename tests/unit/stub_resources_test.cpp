@@ -39,7 +39,7 @@ TEST(StubResources, RunModeSourcesAndNoFallbackForAFailedIconFile) {
   std::vector<uint32_t> sizes(100, 1);
   sizes[0] = 4096;
   Bytes shared = testing::icon_source(sizes, 100, 0);
-  testing::share_icon_data(shared, kRtIcon, 1);  // 100 images of 4 KiB, from a far smaller file
+  testing::share_icon_data(shared, kRtIcon);  // 100 images of 4 KiB, from a far smaller file
   std::map<std::wstring, Bytes> files = {
       {L"C:\\src.dll", pe_with('S')}, {L"C:\\run.exe", pe_with('R')},
       {L"C:\\bare.dll", testing::make_pe({})}, {L"C:\\bad.ico", {0, 0, 1, 0, 1, 0}},
