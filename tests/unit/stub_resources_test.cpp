@@ -35,15 +35,10 @@ Bytes pe_with(uint8_t tag) {
   return out;
 }
 
-TEST(StubResources, RunModeSourcesAndNoFallbackForAFailedIconFile) {
-  std::vector<uint32_t> sizes(100, 1);
-  sizes[0] = 4096;
-  Bytes shared = testing::icon_source(sizes, 100, 0);
-  testing::share_icon_data(shared, kRtIcon);  // 100 images of 4 KiB, from a far smaller file
+TEST(StubResources, SourcesOfEachEditAndTheFailuresReported) {
   std::map<std::wstring, Bytes> files = {
       {L"C:\\src.dll", pe_with('S')}, {L"C:\\run.exe", pe_with('R')},
-      {L"C:\\bare.dll", testing::make_pe({})}, {L"C:\\bad.ico", {0, 0, 1, 0, 1, 0}},
-      {L"C:\\shared.dll", shared}};
+      {L"C:\\bare.dll", testing::make_pe({})}, {L"C:\\bad.ico", {0, 0, 1, 0, 1, 0}}};
   std::wstring failures;
   StubEdits edits;
   edits.report_failure = [&](const EditFailure& f) {
@@ -71,7 +66,6 @@ TEST(StubResources, RunModeSourcesAndNoFallbackForAFailedIconFile) {
       {L"C:\\bare.dll", true, 0, 0,
        L"icon C:\\bare.dll: no icon group;version C:\\bare.dll: no version information;"},
       {L"C:\\bad.ico", false, 0, 'R', L"icon C:\\bad.ico: truncated .ICO;"},
-      {L"C:\\shared.dll", false, 0, 'R', L"icon C:\\shared.dll: resources larger than the file;"},
   };
   for (const Case& c : cases) {
     failures.clear();
