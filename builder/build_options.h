@@ -35,6 +35,9 @@ struct BuildMode {
   // Compression workers, 1 to 64; 0: as the environment says (or one per
   // processor). The output does not depend on it.
   unsigned threads = 0;
+  // The executable to take the version information from, instead of the
+  // icon file (-iv) or the file to run; absolute. Empty: the maker's rule.
+  std::wstring version_file;
 };
 
 struct BuildOptions {

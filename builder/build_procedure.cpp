@@ -220,6 +220,12 @@ BuildResult build_sfx(BuildOptions o, const RunFlags& flags, const CarriedResour
   peres::Bytes stub = edited_stub(platform, o, flags, carried, texts.codepage, monitor);
   BuildResult result;
   result.target_existed = previous.exists;
+  // A cancel during the edits (or a failed edit its front end does not
+  // accept) leaves the target untouched.
+  if (monitor.cancelled()) {
+    monitor.finished(false);
+    return result;
+  }
   {
     PendingTarget target(platform, o.target_file);
     target.sink().write(stub.data(), stub.size());

@@ -126,10 +126,10 @@ int run_build(const BuildChoices& c) {
     report_error("the program is damaged: a file it carries is missing");
     return kExitFailed;
   }
+  if (!c.version_from.empty()) m.options.mode.version_file = host.full_path(wide_of(c.version_from));
   try {
-    ConsoleMonitor monitor;
-    build_sfx(m.options, m.flags, carried, monitor, platform);
-    return kExitOk;
+    ConsoleMonitor monitor(c.strict);
+    return build_sfx(m.options, m.flags, carried, monitor, platform).completed ? kExitOk : kExitFailed;
   } catch (...) {
     return report_failure();
   }

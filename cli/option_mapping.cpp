@@ -36,7 +36,6 @@ MappedBuild map_build_choices(const BuildChoices& c) {
   f.show_success = false;
   f.headless = true;
   f.enough_parameters = true;
-  f.copy_version_from_icon = !c.version_from.empty() && c.version_from == c.icon;
   return m;
 }
 

@@ -48,7 +48,9 @@ void read_stub(RandomFile& file, SfxFile* out) {
   if (!peres::parse_pe(stub, &pe)) return;
   out->certificate = pe.directory(peres::kDirSecurity).size != 0;
   peres::ResourceTree tree;
-  if (!peres::read_resources(stub, pe, &tree, {peres::kRtRcData, peres::kRtManifest})) return;
+  peres::ReadScope scope;
+  scope.types = {peres::kRtRcData, peres::kRtManifest};
+  if (!peres::read_resources(stub, pe, &tree, scope)) return;
   out->codepage = recorded_code_page(tree);
   out->uac = uac_level(tree);
 }

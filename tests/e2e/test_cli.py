@@ -12,6 +12,7 @@ import tempfile
 import zoneinfo
 from pathlib import Path
 
+import pefile
 import pytest
 
 import harness
@@ -224,3 +225,36 @@ def test_names_windows_cannot_hold_are_refused_all_listed(cli, tmp_path):
         r = cli.run("build", src, tmp_path / "t.exe")
         assert r.code == 3 and r.err == f"tarnwick-cli: error: {src / 'elsewhere'}: a link; links are not followed\n"
     assert not (tmp_path / "t.exe").exists()
+
+
+def version_strings(path) -> dict:
+    pe = pefile.PE(str(path))
+    return {k.decode(): v.decode() for info in pe.FileInfo[0] if info.Key == b"StringFileInfo"
+            for table in info.StringTable for k, v in table.entries.items()}
+
+
+# A failed resource edit is a warning and the SFX file is written; with
+# --strict an error, and nothing is written.
+EDITS = [
+    ("no icon", lambda t: ["--icon", t / "bad.ico"], 0, "warning: {bad}: the icon was not changed ("),
+    ("strict", lambda t: ["--strict", "--icon", t / "bad.ico"], 1,
+     "error: {bad}: the icon was not changed ("),
+    ("no version", lambda t: ["--version-from", t / "bad.ico"], 0,
+     "warning: {bad}: the version information was not copied ("),
+    ("version of the maker", lambda t: ["--version-from", harness.build_root() / "win32/bin/tarnwick.exe"], 0,
+     None),
+]
+
+
+@pytest.mark.parametrize("case", EDITS, ids=[c[0] for c in EDITS])
+def test_failed_edits_warn_or_with_strict_fail(cli, tmp_path, case):
+    _, options, code, words = case
+    src = write_tree(tmp_path / "src", {"a.txt": b"alpha"})
+    (tmp_path / "bad.ico").write_bytes(b"no icon at all")
+    r = cli.run("build", *options(tmp_path), src, tmp_path / "t.exe")
+    assert r.code == code, r
+    if words is None:
+        assert r.err == "" and version_strings(tmp_path / "t.exe")["FileDescription"] == "Tarnwick SFX maker"
+        return
+    assert len(r.err_lines) == 1 and words.format(bad=cli.path(tmp_path / "bad.ico")) in r.err, r.err
+    assert (tmp_path / "t.exe").exists() == (code == 0)
