@@ -9,6 +9,7 @@
 //   twauto items   [filters] --id N                    rows of list view N (text per column)
 //   twauto clipboard                                   the clipboard's text
 //   twauto none    [filters] --timeout MS               0 when none appeared
+//   twauto gone    [filters] --timeout MS               0 once none is left
 //   twauto list    [filters]                           every matching window now
 //   twauto acp                                         code pages and locales
 //   twauto attrib  FILE [--set N]                      read (and set) attributes
@@ -43,7 +44,9 @@ constexpr int kExitOk = 0;
 constexpr int kExitNoWindow = 1;
 constexpr int kExitUsage = 2;
 constexpr int kExitFailed = 3;
-constexpr UINT kMessageTimeoutMs = 1000;
+// A program under load can take a while to answer; one that is blocked costs
+// this once (its thread is not asked again).
+constexpr UINT kMessageTimeoutMs = 5000;
 
 struct Options {
   std::wstring command;
@@ -52,7 +55,7 @@ struct Options {
   std::wstring window_class, title, text, control_class;
   DWORD pid = 0;
   long index = 0;
-  long timeout_ms = 10000;
+  long timeout_ms = 60000;  // a loaded machine can be slow to show a window
   long button = -1;  // control id to press
   long id = -1;      // control id for settext and post
   long message = -1, wparam = 0, lparam = 0;  // for post
@@ -72,7 +75,7 @@ void PrintError(const std::string& message) { WriteUtf8(STD_ERROR_HANDLE, "twaut
 
 int Usage(const std::string& why) {
   PrintError(why);
-  PrintError("usage: twauto wait|press|close|settext|post|items|none|list [--class C] [--title T] [--pid P] "
+  PrintError("usage: twauto wait|press|close|settext|post|items|none|gone|list [--class C] [--title T] [--pid P] "
              "[--index N] [--timeout MS] [--button B] [--control-class C] [--message M --wparam W --lparam L] [--id N --text T] | clipboard | acp | attrib FILE [--set N] "
              "| delete FILE | hold FILE MS | kill PID... | idle | run --status-file F --command-line L");
   return kExitUsage;
@@ -161,7 +164,7 @@ std::string ParseArgs(int argc, wchar_t** argv, Options* o) {
 
 std::vector<DWORD> g_silent_threads;  // threads that did not answer a message
 
-// Sends a message to a window of any process and waits at most a second. A
+// Sends a message to a window of any process and waits a few seconds. A
 // thread that did not answer once is not asked again: a hung program would
 // otherwise cost a second for every control and every question.
 bool Ask(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam, DWORD_PTR* result) {
@@ -335,7 +338,7 @@ void DescribeWindow(JsonOut& json, HWND hwnd) {
   json.Key("controls"), json.BeginArray();
   for (HWND child : Children(hwnd)) DescribeControl(json, child);
   json.EndArray();
-  // false: the program did not answer within a second; texts may be missing.
+  // false: the program did not answer in time; texts may be missing.
   json.Key("responding"), json.Bool(Answers(hwnd));
   json.EndObject();
 }
@@ -541,6 +544,25 @@ int CommandNone(const Options& o) {
   return kExitOk;
 }
 
+// Waits until no matching window is left (a window that closes in its own
+// time: no race against the program's speed).
+int CommandGone(const Options& o) {
+  ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(o.timeout_ms > 0 ? o.timeout_ms : 0);
+  while (!MatchingWindows(o).empty()) {
+    if (GetTickCount64() >= deadline) {
+      PrintError("a window was still there after " + std::to_string(o.timeout_ms) + " ms");
+      return kExitFailed;
+    }
+    Sleep(50);
+  }
+  JsonOut json;
+  json.BeginObject();
+  json.Key("gone"), json.Bool(true);
+  json.EndObject();
+  PrintJson(json);
+  return kExitOk;
+}
+
 int CommandList(const Options& o) {
   JsonOut json;
   json.BeginObject();
@@ -667,6 +689,7 @@ int wmain(int argc, wchar_t** argv) {
       c == L"items")
     return WindowCommand(o);
   if (c == L"none") return CommandNone(o);
+  if (c == L"gone") return CommandGone(o);
   if (c == L"list") return CommandList(o);
   if (c == L"acp") return CommandAcp();
   if (c == L"clipboard") return CommandClipboard();

@@ -147,7 +147,7 @@ class WineProcess(subprocess.Popen):
         return {key: int(value) for key, value in
                 (line.split() for line in text.splitlines() if len(line.split()) == 2)}
 
-    def windows_pid(self, timeout: float = 10) -> int:
+    def windows_pid(self, timeout: float = 90) -> int:
         """The Windows process id (for twauto's --pid) once the program runs."""
         deadline = time.monotonic() + timeout
         while True:
@@ -527,9 +527,14 @@ class WineSession:
             path.unlink(missing_ok=True)
         return result
 
-    def auto(self, *args, timeout: float = 30, codepage: int = 949) -> dict:
+    def auto(self, *args, timeout: float | None = None, codepage: int = 949) -> dict:
         """Runs twauto.exe; returns its JSON. NoWindow when no window appeared,
-        AutoError for its other failures. "none" returns {"none": bool, ...}."""
+        AutoError for its other failures. "none" returns {"none": bool, ...}.
+        timeout: how long twauto itself may take (default: its own --timeout
+        and a minute more, for a loaded machine)."""
+        if timeout is None:
+            own = dict(zip(map(str, args), map(str, args[1:]))).get("--timeout", "60000")
+            timeout = int(own) / 1000 + 60
         argv = [str(self.wine), str(self.exe("twauto.exe")), *(self._arg(a) for a in args)]
         n = next(self._counter)
         out_path, err_path = self.home / f"auto{n}.out", self.home / f"auto{n}.err"

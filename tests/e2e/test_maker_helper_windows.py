@@ -25,7 +25,7 @@ def test_generator_shows_the_line_and_copies_it(wine, tmp_path):
     w.look("Tfcmdlinegen")  # the press has been handled
     assert wine.auto("clipboard")["text"] == memo_text(gen)
     w.post("Tfcmdlinegen", WM_KEYDOWN, VK_ESCAPE, 0, "--id", IDS["MCmdLine"])
-    assert wine.auto("none", "--class", "Tfcmdlinegen", "--pid", w.pid, "--timeout", "2000")["none"]
+    w.gone("Tfcmdlinegen")
     assert w.close() == 0
 
 
@@ -49,14 +49,14 @@ def test_variables_list_enter_inserts_and_esc_cancels(wine, tmp_path):
     w.post("Tfenvvars", WM_LBUTTONDBLCLK, 0, 0x000A000A, "--id", 0, "--control-class", "SysHeader32")
     w.post("Tfenvvars", WM_KEYDOWN, VK_HOME, 0, "--id", IDS["VleEnvVars"])
     w.post("Tfenvvars", WM_KEYDOWN, VK_RETURN, 0, "--id", IDS["VleEnvVars"])
-    assert wine.auto("none", "--class", "Tfenvvars", "--pid", w.pid, "--timeout", "2000")["none"]
+    w.gone("Tfenvvars")
     w.look()
     assert w.control("ECustomDir")["text"] == rows[0][0] + "\\Out"
     assert w.window["focus_id"] == IDS["ECustomDir"]
 
     open_variables(w)
     w.post("Tfenvvars", WM_KEYDOWN, VK_ESCAPE, 0, "--id", IDS["VleEnvVars"])
-    assert wine.auto("none", "--class", "Tfenvvars", "--pid", w.pid, "--timeout", "2000")["none"]
+    w.gone("Tfenvvars")
     w.look()
     assert w.control("ECustomDir")["text"] == "\\Out"
     assert w.window["focus_id"] == IDS["ECustomDir"]
@@ -71,5 +71,5 @@ def test_help_shows_the_carried_usage_text(wine, tmp_path):
     usage = (REPO / "resources/usage.txt").read_text(encoding="utf-8").replace("\n", "\r\n")
     assert memo_text(help_window) == usage
     w.press("BClose", "Tfcmdline")
-    assert wine.auto("none", "--class", "Tfcmdline", "--pid", w.pid, "--timeout", "2000")["none"]
+    w.gone("Tfcmdline")
     assert w.close() == 0

@@ -8,9 +8,10 @@ import subprocess
 import pytest
 
 import sfxreader as sr
+from gatefs import GatedSource
 from maker_window import IDS, MAIN, MakerWindow, store, stored_values
 from sample_trees import (BOX_CLASS, MAKER, box_text, expect_box, finish, random_bytes,
-                          write_tree)
+                          wait_until, write_tree)
 
 WM_KEYDOWN, VK_RETURN, VK_ESCAPE, VK_F1 = 0x100, 0x0D, 0x1B, 0x70
 
@@ -98,19 +99,30 @@ def test_complete_command_line_builds_at_once(wine, tmp_path, src):
     sr.read_sfx(target)
 
 
-def test_cancel_deletes_the_target_and_returns_to_the_window(wine, tmp_path):
-    src = write_tree(tmp_path / "big", {f"r{i}.bin": random_bytes(40 << 20, i) for i in range(6)})
+@pytest.fixture
+def gated(tmp_path):
+    """A source whose second chunk cannot be read until the test says so."""
+    source = GatedSource(tmp_path / "gated", size=3 * sr.CHUNK_RAW_MAX, gate_at=sr.CHUNK_RAW_MAX + 1)
+    yield source
+    source.close()
+
+
+def test_cancel_keeps_the_previous_target_and_returns_to_the_window(wine, tmp_path, gated):
     target = tmp_path / "big.exe"
-    # zlib on one thread: slow enough that the cancel lands mid-build.
-    w = MakerWindow(wine, ["-o", wine.winpath(src), wine.winpath(target)],
-                    env={"TARNWICK_ENGINE": "zlib", "TARNWICK_THREADS": "1"})
+    target.write_bytes(b"old")
+    w = MakerWindow(wine, ["-o", wine.winpath(gated.path), wine.winpath(target)])
     title = w.window["title"]
     assert w.look("Tfprogress")["title"] == title
+    # The build has compressed its first chunk and waits for the second: it
+    # cannot end before the cancel, however fast the machine.
+    wait_until(lambda: gated.reads_waiting() > 0)
     w.press("BCancel", "Tfprogress")
-    box = expect_box(wine, w.proc, "경고", timeout_ms=60000)
+    gated.open_gate()
+    box = expect_box(wine, w.proc, "경고")
     assert box_text(box).startswith("Tarnwick가 중단되었습니다.")
     w.look()
-    assert not target.exists()
+    assert sorted(p.name for p in tmp_path.iterdir()) == ["big.exe", "gated"]
+    assert target.read_bytes() == b"old"
     assert w.close() == 0
 
 
@@ -129,9 +141,7 @@ def test_write_error_closes_the_progress_window(wine, tmp_path, full_drive):
     src = write_tree(tmp_path / "src", {"r.bin": random_bytes(2 << 20)})
     w = MakerWindow(wine, ["-o", wine.winpath(src), wine.winpath(full_drive / "t.exe")])
     assert "t.exe" in box_text(expect_box(wine, w.proc, "오류"))
-    w.look()
-    none = wine.auto("none", "--class", "Tfprogress", "--pid", w.pid, "--timeout", "1000")
-    assert none["none"]
+    w.gone("Tfprogress")
     assert not (full_drive / "t.exe").exists()
     assert w.close() == 0
 
@@ -151,7 +161,7 @@ def test_icon_picker_round_trip(wine, tmp_path):
               "--control-class", "Edit")
     wine.auto("press", "--class", BOX_CLASS, "--pid", w.pid, "--button", "ok",
               "--control-class", "Button")
-    wine.auto("none", "--class", BOX_CLASS, "--pid", w.pid, "--timeout", "3000")
+    w.gone(BOX_CLASS)
     w.look()
     assert w.control("EIcon")["text"] == wine.winpath(tmp_path / "new.exe")
     assert w.close() == 0
