@@ -17,6 +17,10 @@ class BuildMonitor {
   virtual void progress(uint64_t file_done, uint64_t file_size, uint64_t done_before,
                         uint64_t total) = 0;
   virtual bool cancelled() = 0;
+  // Called every few tens of milliseconds while the build waits for its
+  // compression workers: a window lets pending messages run. True when the
+  // build is cancelled meanwhile.
+  virtual bool waiting() { return cancelled(); }
   // The end of a build that did not fail: completed, or cancelled (the
   // target is deleted by then). Failures arrive as BuildError instead.
   virtual void finished(bool completed) = 0;

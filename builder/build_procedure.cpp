@@ -80,6 +80,7 @@ bool write_container(ByteSink& sink, const BuildOptions& o, const OptionHeader& 
                      const CarriedResources& carried, const std::vector<FileItem>& items,
                      const std::vector<std::string>& names, BuildMonitor& monitor) {
   ContainerWriter writer(sink, o.data_compressed, compression_settings_from_environment());
+  writer.on_wait([&monitor] { return monitor.waiting(); });
   writer.write_header(header);
 
   if (o.self_delete) {
@@ -115,9 +116,10 @@ bool write_container(ByteSink& sink, const BuildOptions& o, const OptionHeader& 
     source.check_at_end();
     progress.file_finished(item.size);
   }
-  if (!cancelled) writer.write_terminator();
-  writer.finish();  // also after a cancel: the chunks in flight end first
-  return !cancelled;
+  if (cancelled) return false;  // the chunks in flight are dropped
+  writer.write_terminator();
+  writer.finish();
+  return true;
 }
 
 }  // namespace
@@ -146,7 +148,11 @@ bool build_sfx(BuildOptions o, const RunFlags& flags, const CarriedResources& ca
   {
     PendingTarget target(o.target_file);
     target.sink().write(stub.data(), stub.size());
-    finished = write_container(target.sink(), o, header, carried, items, texts.names, monitor);
+    try {
+      finished = write_container(target.sink(), o, header, carried, items, texts.names, monitor);
+    } catch (const ChunkPipeline::Abandoned&) {
+      finished = false;  // cancelled while waiting for a worker
+    }
     if (finished) target.commit();
   }
   monitor.finished(finished);

@@ -23,6 +23,7 @@ enum MessageId : unsigned {
   kMsgOpenFailed = 65270,
   kMsgScanFailed = 65271,
   kMsgUnexpected = 65272,
+  kMsgBuildCancelledKept = 65273,
 };
 
 }  // namespace tw

@@ -11,6 +11,7 @@
 
 #include "build_error.h"
 #else
+#include <chrono>
 #include <condition_variable>
 #include <mutex>
 #include <thread>
@@ -47,6 +48,7 @@ class Lock {
 class CondVar {
  public:
   void wait(Lock& l) { SleepConditionVariableSRW(&cv_, &l.m_.lock_, INFINITE, 0); }
+  void wait_for(Lock& l, unsigned ms) { SleepConditionVariableSRW(&cv_, &l.m_.lock_, ms, 0); }
   void notify_one() { WakeConditionVariable(&cv_); }
   void notify_all() { WakeAllConditionVariable(&cv_); }
 
@@ -102,6 +104,7 @@ class Lock {
 class CondVar {
  public:
   void wait(Lock& l) { cv_.wait(l.l_); }
+  void wait_for(Lock& l, unsigned ms) { cv_.wait_for(l.l_, std::chrono::milliseconds(ms)); }
   void notify_one() { cv_.notify_one(); }
   void notify_all() { cv_.notify_all(); }
 

@@ -2,6 +2,8 @@
 //
 //   twauto wait    [filters] [--timeout MS]            print the window
 //   twauto press   [filters] [--timeout MS] --button yes|no|ok|cancel|abort|retry|ignore|N
+//                  [--then-title T]  then time until a window titled T of the
+//                  same program appears (stderr: "elapsed_ms N"; benchmarks)
 //   twauto close   [filters] [--timeout MS]            print, then WM_CLOSE
 //   twauto settext [filters] [--timeout MS] --id N --text T   set, then print
 //   twauto post    [filters] [--timeout MS] [--id N] --message M [--wparam W] [--lparam L]
@@ -62,6 +64,7 @@ struct Options {
   bool has_set = false;
   long set_attributes = 0;
   std::wstring status_file, command_line;
+  std::wstring then_title;  // press: time until a window with this title appears
 };
 
 void WriteUtf8(DWORD which, const std::string& text) {
@@ -133,6 +136,8 @@ std::string ParseArgs(int argc, wchar_t** argv, Options* o) {
       o->text = value;
     } else if (arg == L"--status-file") {
       o->status_file = value;
+    } else if (arg == L"--then-title") {
+      o->then_title = value;
     } else if (arg == L"--command-line") {
       o->command_line = value;
     } else if (arg == L"--button") {
@@ -399,6 +404,26 @@ int Press(HWND window, long id, const std::wstring& cls) {
   return kExitOk;
 }
 
+int NoWindow(const Options& o);
+
+// Presses, then measures how long the program takes to show a window with
+// the given title (a box that answers the press), polling every 5 ms.
+int PressAndTime(HWND window, const Options& o) {
+  ULONGLONG start = GetTickCount64();
+  int rc = Press(window, o.button, o.control_class);
+  if (rc != kExitOk) return rc;
+  Options then = o;
+  then.has_title = true, then.title = o.then_title, then.has_class = false;
+  GetWindowThreadProcessId(window, &then.pid);
+  then.has_pid = true;
+  while (MatchingWindows(then).empty()) {
+    if (GetTickCount64() - start > static_cast<ULONGLONG>(o.timeout_ms)) return NoWindow(o);
+    Sleep(5);
+  }
+  PrintError("elapsed_ms " + std::to_string(GetTickCount64() - start));
+  return kExitOk;
+}
+
 int SetText(HWND window, long id, const std::wstring& text, const std::wstring& cls) {
   HWND control = FindControl(window, id, cls);
   if (!control) {
@@ -517,6 +542,7 @@ int WindowCommand(const Options& o) {
   }
   if (o.command == L"items") return Items(hwnd, o);
   PrintWindow(hwnd);
+  if (o.command == L"press" && !o.then_title.empty()) return PressAndTime(hwnd, o);
   if (o.command == L"press") return Press(hwnd, o.button, o.control_class);
   if (o.command == L"post") return Post(hwnd, o);
   if (o.command == L"close") return PostMessageW(hwnd, WM_CLOSE, 0, 0) ? kExitOk : kExitFailed;

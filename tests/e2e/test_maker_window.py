@@ -10,8 +10,8 @@ import pytest
 import sfxreader as sr
 from gatefs import GatedSource
 from maker_window import IDS, MAIN, MakerWindow, store, stored_values
-from sample_trees import (BOX_CLASS, MAKER, box_text, expect_box, finish, random_bytes,
-                          wait_until, write_tree)
+from sample_trees import (BOX_CLASS, MAKER, await_box, box_text, expect_box, finish,
+                          random_bytes, wait_until, write_tree)
 
 WM_KEYDOWN, VK_RETURN, VK_ESCAPE, VK_F1 = 0x100, 0x0D, 0x1B, 0x70
 
@@ -107,9 +107,15 @@ def gated(tmp_path):
     source.close()
 
 
-def test_cancel_keeps_the_previous_target_and_returns_to_the_window(wine, tmp_path, gated):
+@pytest.mark.parametrize("previous, last_line", [
+    (b"old", "이전 대상 SFX 파일은 그대로 남아 있습니다."),
+    (None, "대상 SFX 파일이 삭제되었습니다."),
+], ids=["kept", "none"])
+def test_cancel_shows_it_is_stopping_and_returns_to_the_window(wine, tmp_path, gated, previous,
+                                                               last_line):
     target = tmp_path / "big.exe"
-    target.write_bytes(b"old")
+    if previous:
+        target.write_bytes(previous)
     w = MakerWindow(wine, ["-o", wine.winpath(gated.path), wine.winpath(target)])
     title = w.window["title"]
     assert w.look("Tfprogress")["title"] == title
@@ -118,11 +124,18 @@ def test_cancel_keeps_the_previous_target_and_returns_to_the_window(wine, tmp_pa
     wait_until(lambda: gated.reads_waiting() > 0)
     w.press("BCancel", "Tfprogress")
     gated.open_gate()
-    box = expect_box(wine, w.proc, "경고")
-    assert box_text(box).startswith("Tarnwick가 중단되었습니다.")
-    w.look()
-    assert sorted(p.name for p in tmp_path.iterdir()) == ["big.exe", "gated"]
-    assert target.read_bytes() == b"old"
+    filters = await_box(wine, w.proc, "경고")
+    # Behind the box: the button that was pressed is off, the label says why.
+    w.look("Tfprogress")
+    assert not w.control("BCancel")["enabled"]
+    assert w.control("LProgressSource")["text"] == "중단하는 중..."
+    box = wine.auto("press", *filters, "--button", "ok")
+    assert box_text(box) == "Tarnwick가 중단되었습니다.\r\n" + last_line
+    w.gone("Tfprogress")
+    expected = ["big.exe", "gated"] if previous else ["gated"]
+    assert sorted(p.name for p in tmp_path.iterdir()) == expected
+    if previous:
+        assert target.read_bytes() == previous
     assert w.close() == 0
 
 
