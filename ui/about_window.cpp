@@ -34,7 +34,6 @@ class AboutWindow : public Window {
     create_controls(hwnd_, controls, sizeof controls / sizeof controls[0], font_.get());
     SendDlgItemMessageW(hwnd_, kLName, WM_SETFONT, WPARAM(bold_.get()), FALSE);
     for (int id : kAboutLinks) SendDlgItemMessageW(hwnd_, id, WM_SETFONT, WPARAM(link_.get()), FALSE);
-    SetFocus(GetDlgItem(hwnd_, kBOk));
     return show_modal();
   }
 

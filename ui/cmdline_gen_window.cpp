@@ -55,7 +55,6 @@ class CmdlineGenWindow : public ClosableWindow {
     create_controls(hwnd_, controls, 3, font_.get());
     SendDlgItemMessageW(hwnd_, kMCmdLine, WM_SETFONT, WPARAM(memo_font_.get()), FALSE);
     set_control_text(hwnd_, kMCmdLine, generate_command_line(generator_state(state, own_path())));
-    SetFocus(GetDlgItem(hwnd_, kBClose));
     show_modal();
   }
 

@@ -31,7 +31,6 @@ class CmdlineHelpWindow : public ClosableWindow {
     create_controls(hwnd_, controls, 2, font_.get());
     SendDlgItemMessageW(hwnd_, kMCmdLine, WM_SETFONT, WPARAM(memo_font_.get()), FALSE);
     set_control_text(hwnd_, kMCmdLine, usage_text(usage));
-    SetFocus(GetDlgItem(hwnd_, kBClose));
     show_modal();
   }
 

@@ -50,7 +50,6 @@ class EnvVarsWindow : public ClosableWindow {
     };
     create_controls(hwnd_, controls, 3, font_.get());
     fill_list();
-    SetFocus(list());
     if (show_modal() != IDOK) return false;
     int row = int(SendMessageW(list(), LVM_GETNEXTITEM, WPARAM(-1), LVNI_SELECTED));
     if (row < 0 || size_t(row) >= rows_.size()) return false;
@@ -72,7 +71,7 @@ class EnvVarsWindow : public ClosableWindow {
   }
 
   bool preview_key(const MSG& msg) override {
-    if (msg.message != WM_KEYDOWN || msg.wParam != VK_RETURN) return false;
+    if (msg.message != WM_KEYDOWN || msg.wParam != VK_RETURN) return ClosableWindow::preview_key(msg);
     end(IDOK);
     return true;
   }

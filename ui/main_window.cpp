@@ -156,7 +156,6 @@ bool MainWindow::open() {
   SendDlgItemMessageW(hwnd_, kECustomDir, EM_SETLIMITTEXT, 259, 0);
   set_message_box_owner(hwnd_);
   fill();
-  SetFocus(GetDlgItem(hwnd_, kESource));
   return true;
 }
 

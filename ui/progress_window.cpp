@@ -52,7 +52,6 @@ int ProgressWindow::run(HWND owner, const std::wstring& caption) {
   font_ = message_font();
   create_controls(hwnd_, kControls, sizeof kControls / sizeof kControls[0], font_.get());
   for (int id : {kLSize, kLProgressSource, kLProgressTarget}) set_control_text(hwnd_, id, L"");
-  SetFocus(GetDlgItem(hwnd_, kBCancel));
   return show_modal();
 }
 

@@ -174,7 +174,24 @@ LRESULT CALLBACK Window::proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     self->hwnd_ = nullptr;
     return DefWindowProcW(hwnd, msg, wp, lp);
   }
+  // The focus goes to a control, never to the frame (the default would).
+  if ((msg == WM_ACTIVATE && LOWORD(wp) != WA_INACTIVE && !HIWORD(wp)) || msg == WM_SETFOCUS) {
+    self->restore_focus();
+    return 0;
+  }
   return self->handle(msg, wp, lp);
+}
+
+void Window::note_focus() {
+  HWND focus = GetFocus();
+  if (focus && IsChild(hwnd_, focus)) focus_ = focus;
+}
+
+void Window::restore_focus() {
+  HWND to = focus_;
+  if (!to || !IsChild(hwnd_, to) || !IsWindowEnabled(to) || !IsWindowVisible(to))
+    to = GetNextDlgTabItem(hwnd_, nullptr, FALSE);
+  if (to) SetFocus(to);
 }
 
 int Window::show_modal() {
@@ -223,13 +240,26 @@ LRESULT ClosableWindow::handle(UINT msg, WPARAM wp, LPARAM lp) {
   return Window::handle(msg, wp, lp);
 }
 
+bool ClosableWindow::preview_key(const MSG& msg) {
+  // Esc closes the window whichever control has the focus.
+  if (msg.message != WM_KEYDOWN || msg.wParam != VK_ESCAPE) return false;
+  end(IDCANCEL);
+  return true;
+}
+
 bool dispatch_with_keys(MSG* msg) {
   HWND root = msg->hwnd ? GetAncestor(msg->hwnd, GA_ROOT) : nullptr;
   Window* w = root ? static_cast<Window*>(GetPropW(root, kWindowProp)) : nullptr;
   if (w) {
     bool key = msg->message >= WM_KEYFIRST && msg->message <= WM_KEYLAST;
-    if (key && w->preview_key(*msg)) return true;
-    if (IsDialogMessageW(root, msg)) return true;
+    bool done = (key && w->preview_key(*msg)) || IsDialogMessageW(root, msg);
+    if (!done) {
+      TranslateMessage(msg);
+      DispatchMessageW(msg);
+    }
+    // The window may be gone once its message is handled.
+    if (GetPropW(root, kWindowProp) == w) w->note_focus();
+    return true;
   }
   TranslateMessage(msg);
   DispatchMessageW(msg);

@@ -62,7 +62,10 @@ std::wstring control_text(HWND parent, int id);
 void set_control_text(HWND parent, int id, const std::wstring& text);
 
 // A window object: one per window of a registered class. Keyboard
-// messages reach preview_key first, then the dialog keyboard handling.
+// messages reach preview_key first, then the dialog keyboard handling. The
+// keyboard focus goes to the first control when the window is first
+// activated, and back to the control that had it when the window is
+// activated again (after a dialog or a message box it owned).
 class Window {
  public:
   Window() = default;
@@ -89,6 +92,9 @@ class Window {
  private:
   static LRESULT CALLBACK proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
   friend bool dispatch_with_keys(MSG* msg);
+  void note_focus();
+  void restore_focus();
+  HWND focus_ = nullptr;  // the control that had the focus last
   bool modal_ = false;
   bool ended_ = false;
   int result_ = IDCANCEL;
@@ -99,6 +105,7 @@ class Window {
 class ClosableWindow : public Window {
  protected:
   LRESULT handle(UINT msg, WPARAM wp, LPARAM lp) override;
+  bool preview_key(const MSG& msg) override;
   virtual void on_command(int) {}
 };
 

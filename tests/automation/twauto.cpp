@@ -282,6 +282,11 @@ void DescribeControl(JsonOut& json, HWND hwnd) {
   json.Key("style"), json.Int(static_cast<uint32_t>(GetWindowLongW(hwnd, GWL_STYLE)));
   json.Key("enabled"), json.Bool(IsWindowEnabled(hwnd));
   json.Key("visible"), json.Bool(IsWindowVisible(hwnd));
+  RECT r{};
+  GetWindowRect(hwnd, &r);  // screen pixels: where a real click goes
+  json.Key("rect"), json.BeginArray();
+  json.Int(r.left), json.Int(r.top), json.Int(r.right), json.Int(r.bottom);
+  json.EndArray();
   json.Key("checked");
   DWORD_PTR check = 0;
   if (IsButtonClass(hwnd) && Ask(hwnd, BM_GETCHECK, 0, 0, &check)) {

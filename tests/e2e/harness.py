@@ -527,6 +527,18 @@ class WineSession:
             path.unlink(missing_ok=True)
         return result
 
+    def xdotool(self, *args) -> None:
+        """Real input on the session's display: keys (`xdotool key ...`) and
+        the mouse reach the programs as a user's would, through the X server."""
+        subprocess.run(self._argv("xdotool", *map(str, args)), check=True, timeout=60,
+                       env={**os.environ, "DISPLAY": self.display or ""},
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+    def click(self, control: dict) -> None:
+        """A real left click in the middle of a control as twauto saw it."""
+        left, top, right, bottom = control["rect"]
+        self.xdotool("mousemove", (left + right) // 2, (top + bottom) // 2, "click", "1")
+
     def auto(self, *args, timeout: float | None = None, codepage: int = 949) -> dict:
         """Runs twauto.exe; returns its JSON. NoWindow when no window appeared,
         AutoError for its other failures. "none" returns {"none": bool, ...}.

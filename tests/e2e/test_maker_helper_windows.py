@@ -3,6 +3,7 @@ environment variables and the command-line help."""
 
 from harness import REPO
 from maker_window import IDS, MakerWindow, store
+from sample_trees import BOX_CLASS, IDOK, await_box, wait_until
 
 WM_KEYDOWN, WM_LBUTTONDBLCLK, VK_RETURN, VK_ESCAPE, VK_HOME = 0x100, 0x203, 0x0D, 0x1B, 0x24
 
@@ -72,4 +73,42 @@ def test_help_shows_the_carried_usage_text(wine, tmp_path):
     assert memo_text(help_window) == usage
     w.press("BClose", "Tfcmdline")
     w.gone("Tfcmdline")
+    assert w.close() == 0
+
+
+def test_real_keys_focus_first_control_return_after_dialogs_and_one_esc_closes(wine, tmp_path):
+    store(wine, tmp_path)
+    w = MakerWindow(wine)
+    assert w.look()["focus_id"] == IDS["ESource"]
+
+    def focus_back_to(name):
+        wait_until(lambda: w.look()["focus_id"] == IDS[name], 60, f"the focus on {name}")
+
+    # F1: the about box, focus on its button; Esc closes it.
+    wine.xdotool("key", "F1")
+    assert w.look("Tfabout")["focus_id"] == IDOK
+    wine.xdotool("key", "Escape")
+    w.gone("Tfabout")
+    focus_back_to("ESource")
+    # Enter builds: the refusal box, closed with Enter.
+    wine.xdotool("key", "Return")
+    await_box(wine, w.proc, "오류")
+    wine.xdotool("key", "Return")
+    w.gone(BOX_CLASS)
+    focus_back_to("ESource")
+    # The links, clicked: one Esc closes each window.
+    for link, window in (("LCmdLineGen", "Tfcmdlinegen"), ("LCmdLine", "Tfcmdline")):
+        w.look()
+        wine.click(w.control(link))
+        assert w.look(window)["focus_id"] == IDS["MCmdLine"]
+        wine.xdotool("key", "Escape")
+        w.gone(window)
+        focus_back_to("ESource")
+    w.press("RbCustom")
+    focus_back_to("ECustomDir")
+    wine.xdotool("key", "Tab", "space")  # to the variables button, and press it
+    assert w.look("Tfenvvars")["focus_id"] == IDS["VleEnvVars"]
+    wine.xdotool("key", "Escape")
+    w.gone("Tfenvvars")
+    focus_back_to("ECustomDir")
     assert w.close() == 0
