@@ -47,14 +47,19 @@ class CmdlineGenWindow : public ClosableWindow {
       return;
     font_ = message_font();
     memo_font_ = named_font(L"Courier New");
+    // The line is shown as a batch file holds it (cmd would expand a
+    // %VARIABLE% of the line itself): the label says so.
     const ControlDef controls[] = {
         {kMCmdLine, Kind::kMemo, 8, 8, 768, 76, nullptr},
+        {kLForm, Kind::kLabel, 8, 92, 504, 32,
+         L"배치 파일(.bat, .cmd)에 넣는 형식입니다: % 기호는 %%로 적습니다."},
         {kBCopy, Kind::kButton, 520, 92, 160, 28, L"클립 보드에 복사"},
         {kBClose, Kind::kDefButton, 688, 92, 88, 28, L"닫기"},
     };
-    create_controls(hwnd_, controls, 3, font_.get());
+    create_controls(hwnd_, controls, 4, font_.get());
     SendDlgItemMessageW(hwnd_, kMCmdLine, WM_SETFONT, WPARAM(memo_font_.get()), FALSE);
-    set_control_text(hwnd_, kMCmdLine, generate_command_line(generator_state(state, own_path())));
+    set_control_text(hwnd_, kMCmdLine,
+                     batch_file_line(generate_command_line(generator_state(state, own_path()))));
     show_modal();
   }
 

@@ -147,13 +147,14 @@ def wait_until(condition, timeout: float = 120, what: str = "the condition") -> 
         time.sleep(0.1)
 
 
-def await_box(wine, proc, title: str, timeout_ms: int = 90000) -> tuple:
+def await_box(wine, proc, title: str, timeout_ms: int = 90000, own: bool = True) -> tuple:
     """Waits for the maker's message box with this title; its twauto filters.
     Gives up early when the maker has ended without showing it. The box is
     looked for with one-shot listings: a twauto that is already polling while
-    the box is being created has been seen to hang."""
-    pid = str(proc.windows_pid())
-    filters = ("--class", BOX_CLASS, "--title", title, "--pid", pid)
+    the box is being created has been seen to hang. own=False: the box of a
+    program that proc started (proc is cmd running a batch file)."""
+    pid = ("--pid", str(proc.windows_pid())) if own else ()
+    filters = ("--class", BOX_CLASS, "--title", title, *pid)
     deadline = time.monotonic() + timeout_ms / 1000
     while not wine.auto("list", *filters)["windows"]:
         if proc.poll() is not None or time.monotonic() > deadline:
@@ -162,10 +163,11 @@ def await_box(wine, proc, title: str, timeout_ms: int = 90000) -> tuple:
     return filters
 
 
-def expect_box(wine, proc, title: str, button: str = "ok", timeout_ms: int = 90000) -> dict:
+def expect_box(wine, proc, title: str, button: str = "ok", timeout_ms: int = 90000,
+               own: bool = True) -> dict:
     """Waits for the maker's message box with this title, presses the button
     and returns the box as twauto saw it."""
-    filters = await_box(wine, proc, title, timeout_ms)
+    filters = await_box(wine, proc, title, timeout_ms, own)
     return wine.auto("press", *filters, "--timeout", "10000", "--button", button)
 
 
@@ -180,3 +182,12 @@ def maker_error(wine, source, target, switches=("-c", "-o"), rest=(), codepage: 
         code = proc.poll()
         raise AssertionError(f"no {title!r} box ({e}); maker ended: {code is not None}") from None
     return box, finish(wine, proc, 60)
+
+
+def run_as_batch_file(wine, bat, line) -> int:
+    """Runs line from the batch file bat through cmd, as a user's script
+    would; presses the maker's success box; cmd's exit code."""
+    bat.write_bytes(line.encode("cp949") + b"\r\n")
+    proc = wine.start("cmd", ["/c", bat])
+    expect_box(wine, proc, "정보", own=False)
+    return finish(wine, proc)

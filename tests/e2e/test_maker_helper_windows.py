@@ -1,9 +1,12 @@
 """The maker's helper windows under Wine: the command-line generator, the
 environment variables and the command-line help."""
 
+import pytest
+
+import sfxreader as sr
 from harness import REPO
 from maker_window import IDS, MakerWindow, store
-from sample_trees import BOX_CLASS, IDOK, await_box, wait_until
+from sample_trees import BOX_CLASS, IDOK, await_box, run_as_batch_file, wait_until, write_tree
 
 WM_KEYDOWN, WM_LBUTTONDBLCLK, VK_RETURN, VK_ESCAPE, VK_HOME = 0x100, 0x203, 0x0D, 0x1B, 0x24
 
@@ -112,3 +115,33 @@ def test_real_keys_focus_first_control_return_after_dialogs_and_one_esc_closes(w
     w.gone("Tfenvvars")
     focus_back_to("ECustomDir")
     assert w.close() == 0
+
+
+@pytest.mark.parametrize("custom", ["%TEMP%\\myapp\\", ""], ids=["variable", "empty"])
+def test_generated_line_in_a_batch_file_builds_the_same_sfx(wine, tmp_path, custom):
+    store(wine, tmp_path)
+    src = write_tree(tmp_path / "src", {"run.cmd": b"@echo off"})
+    target = tmp_path / "out.exe"
+    parameters = '/x "a & b" 50% ^'
+    w = MakerWindow(wine)
+    w.set_text("ESource", wine.winpath(src))
+    w.set_text("ETarget", wine.winpath(target))
+    w.press("RbExecuteFile")
+    w.set_text("EExecutableFile", wine.winpath(src / "run.cmd"))
+    w.press("RbCustom")
+    w.set_text("ECustomDir", custom)
+    w.set_text("ECmdParameters", parameters)
+    w.press("CbSilent")
+    w.press("LCmdLineGen")
+    gen = w.look("Tfcmdlinegen")
+    assert "%%" in next(c["text"] for c in gen["controls"] if c["id"] == IDS["LForm"])
+    line = memo_text(gen)
+    w.press("BClose", "Tfcmdlinegen")
+    w.gone("Tfcmdlinegen")
+    assert w.close() == 0
+    assert run_as_batch_file(wine, tmp_path / "build.bat", line) == 0
+    c = sr.read_sfx(target)
+    h = c.header
+    assert (h.extraction_mode, h.extraction_folder, h.silent) == (1, 5, 1)
+    assert (h.custom_folder, h.parameters) == (custom.encode(), parameters.encode())
+    assert c.run_file.text_name() == "run.cmd"
