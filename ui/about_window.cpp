@@ -34,6 +34,9 @@ class AboutWindow : public Window {
     create_controls(hwnd_, controls, sizeof controls / sizeof controls[0], font_.get());
     SendDlgItemMessageW(hwnd_, kLName, WM_SETFONT, WPARAM(bold_.get()), FALSE);
     for (int id : kAboutLinks) SendDlgItemMessageW(hwnd_, id, WM_SETFONT, WPARAM(link_.get()), FALSE);
+    // An address this build was not given is not shown.
+    if (!*TW_WEB_ADDRESS) ShowWindow(GetDlgItem(hwnd_, kLAboutWeb), SW_HIDE);
+    if (!*TW_MAIL_ADDRESS) ShowWindow(GetDlgItem(hwnd_, kLMail), SW_HIDE);
     return show_modal();
   }
 

@@ -152,11 +152,37 @@ bool MainWindow::open() {
   create_controls(hwnd_, kControls, sizeof kControls / sizeof kControls[0], font_.get());
   SendDlgItemMessageW(hwnd_, kBMake, WM_SETFONT, WPARAM(bold_font_.get()), FALSE);
   for (int id : kLinks) SendDlgItemMessageW(hwnd_, id, WM_SETFONT, WPARAM(link_font_.get()), FALSE);
+  layout_links();
   SendDlgItemMessageW(hwnd_, kECmdParameters, EM_SETLIMITTEXT, 2047, 0);
   SendDlgItemMessageW(hwnd_, kECustomDir, EM_SETLIMITTEXT, 259, 0);
   set_message_box_owner(hwnd_);
   fill();
   return true;
+}
+
+// The links of the bottom row one after the other, each as wide as its
+// text; a link to an address this build was not given is hidden.
+void MainWindow::layout_links() {
+  HDC dc = GetDC(hwnd_);
+  HGDIOBJ old_font = SelectObject(dc, link_font_.get());
+  int x = scaled(12);
+  for (int id : kLinks) {
+    HWND link = GetDlgItem(hwnd_, id);
+    if ((id == kLWeb && !*TW_WEB_ADDRESS) || (id == kLDonate && !*TW_DONATE_ADDRESS)) {
+      ShowWindow(link, SW_HIDE);
+      continue;
+    }
+    std::wstring text = window_text(link);
+    SIZE size = {};
+    GetTextExtentPoint32W(dc, text.c_str(), int(text.size()), &size);
+    RECT r;
+    GetWindowRect(link, &r);
+    MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&r), 2);
+    MoveWindow(link, x, r.top, size.cx + scaled(2), r.bottom - r.top, FALSE);
+    x += size.cx + scaled(14);
+  }
+  SelectObject(dc, old_font);
+  ReleaseDC(hwnd_, dc);
 }
 
 MainState MainWindow::read_state() const {

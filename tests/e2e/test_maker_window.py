@@ -30,8 +30,11 @@ def test_defaults_without_stored_options_and_nothing_saved_on_close(wine, tmp_pa
               "RbDmImmediately", "RbUacNone", "RbOmPrompt"]
     assert w.checked(*radios, "CbOneInstance", "CbSilent", "CbSelfDelete") == radios
     assert not w.control("RbUacNone")["enabled"] and not w.control("EIcon")["enabled"]
+    # A build given no addresses shows none: no web, donation or mail link.
+    assert not w.control("LWeb")["visible"] and not w.control("LDonate")["visible"]
     w.post(MAIN, WM_KEYDOWN, VK_F1, 0, "--id", IDS["ESource"])
-    wine.auto("press", "--class", "Tfabout", "--pid", w.pid, "--timeout", "10000", "--button", "ok")
+    about = wine.auto("press", "--class", "Tfabout", "--pid", w.pid, "--button", "ok")
+    assert [c["visible"] for c in about["controls"] if c["id"] in (402, 403)] == [False, False]
     assert w.close() == 0
     assert stored_values(wine) == {}
 

@@ -102,6 +102,14 @@ def test_maker_message_texts_and_version(build):
 
 
 @pytest.mark.parametrize("build", BUILDS)
+@pytest.mark.parametrize("name", PROGRAMS)
+def test_no_placeholder_address_ships(build, name):
+    data = (ROOT / build / "bin" / name).read_bytes()
+    for text in ("example.com", "example.org", "tarnwick.example"):
+        assert text.encode() not in data and text.encode("utf-16-le") not in data
+
+
+@pytest.mark.parametrize("build", BUILDS)
 def test_damaged_maker_variants_lack_the_stub(build):
     assert ("EXE", "SFXHEAD") not in resources(pe_of(build, "tarnwick_nostub.exe"))
     empty = resources(pe_of(build, "tarnwick_emptystub.exe"))[("EXE", "SFXHEAD")]
