@@ -18,18 +18,18 @@ namespace tw {
 namespace {
 
 const ControlDef kControls[] = {
-    {kLFile, Kind::kLabel, 12, 12, 92, 18, L"파일 진행:"},
-    {kLProgressSource, Kind::kRightLabel, 107, 12, 513, 18, L""},
-    {kPbFile, Kind::kProgress, 12, 32, 608, 18, nullptr},
-    {kLTotal, Kind::kLabel, 12, 60, 92, 18, L"총 진행 상황:"},
-    {kLProgressTarget, Kind::kRightLabel, 107, 60, 513, 18, L""},
-    {kPbTotal, Kind::kProgress, 12, 80, 608, 18, nullptr},
-    {kLLSize, Kind::kLabel, 12, 118, 92, 18, L"처리된 바이트:"},
-    {kLSize, Kind::kLabel, 107, 118, 300, 18, L""},
-    {kBCancel, Kind::kButton, 520, 112, 100, 28, L"취소"},
+    {kLFile, Kind::kLabel, 12, 12, 92, 18, {L"파일 진행:", L"File:"}},
+    {kLProgressSource, Kind::kRightLabel, 107, 12, 513, 18, {}},
+    {kPbFile, Kind::kProgress, 12, 32, 608, 18, {}},
+    {kLTotal, Kind::kLabel, 12, 60, 92, 18, {L"총 진행 상황:", L"Total:"}},
+    {kLProgressTarget, Kind::kRightLabel, 107, 60, 513, 18, {}},
+    {kPbTotal, Kind::kProgress, 12, 80, 608, 18, {}},
+    {kLLSize, Kind::kLabel, 12, 118, 92, 18, {L"처리된 바이트:", L"Bytes done:"}},
+    {kLSize, Kind::kLabel, 107, 118, 300, 18, {}},
+    {kBCancel, Kind::kButton, 520, 112, 100, 28, {L"취소", L"Cancel"}},
 };
 
-const wchar_t kStopping[] = L"중단하는 중...";
+const Text kStopping = {L"중단하는 중...", L"Stopping..."};
 
 // Whether the target exists before the build (the options as the build
 // will normalise them).
@@ -96,7 +96,7 @@ void ProgressWindow::request_cancel() {
   if (cancel_) return;
   cancel_ = true;
   EnableWindow(GetDlgItem(hwnd_, kBCancel), FALSE);
-  set_control_text(hwnd_, kLProgressSource, kStopping);
+  set_control_text(hwnd_, kLProgressSource, pick(kStopping));
 }
 
 bool ProgressWindow::pump() {

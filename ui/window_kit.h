@@ -7,6 +7,8 @@
 
 #include <string>
 
+#include "language.h"
+
 namespace tw {
 
 // Move-only owner of a GDI font.
@@ -36,10 +38,11 @@ class Font {
   HFONT f_ = nullptr;
 };
 
-// The system's message font (bold on request), or a named face of the
-// same height.
+// The system's message font (bold on request), or a fixed-width face of the
+// same height for the memos: Courier New, or in Korean one that has Hangul
+// (Courier New has none).
 Font message_font(bool bold = false, bool underline = false);
-Font named_font(const wchar_t* face);
+Font memo_font();
 
 // 96-dpi pixels to the screen's pixels.
 int scaled(int pixels);
@@ -51,7 +54,7 @@ struct ControlDef {
   int id;
   Kind kind;
   int x, y, w, h;  // 96-dpi pixels of the client area
-  const wchar_t* text;
+  Text text;       // Korean and English
 };
 
 HWND create_control(HWND parent, const ControlDef& def, HFONT font);

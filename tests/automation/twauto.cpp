@@ -47,7 +47,8 @@ constexpr int kExitNoWindow = 1;
 constexpr int kExitUsage = 2;
 constexpr int kExitFailed = 3;
 // A program under load can take a while to answer; one that is blocked costs
-// this once (its thread is not asked again).
+// this once (its thread is not asked again). Not SMTO_ABORTIFHUNG: a program
+// that has not yet asked for its first message (a slow start) counts as hung.
 constexpr UINT kMessageTimeoutMs = 5000;
 
 struct Options {
@@ -176,7 +177,7 @@ bool Ask(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam, DWORD_PTR* resul
   DWORD thread = GetWindowThreadProcessId(hwnd, nullptr);
   for (DWORD silent : g_silent_threads)
     if (silent == thread) return false;
-  if (SendMessageTimeoutW(hwnd, message, wparam, lparam, SMTO_ABORTIFHUNG, kMessageTimeoutMs, result))
+  if (SendMessageTimeoutW(hwnd, message, wparam, lparam, SMTO_NORMAL, kMessageTimeoutMs, result))
     return true;
   if (GetLastError() == ERROR_TIMEOUT) g_silent_threads.push_back(thread);
   return false;

@@ -9,6 +9,7 @@ import pytest
 
 import sfxreader as sr
 from gatefs import GatedSource
+from harness import REPO
 from maker_window import IDS, MAIN, MakerWindow, store, stored_values
 from sample_trees import (BOX_CLASS, MAKER, await_box, box_text, expect_box, finish,
                           random_bytes, wait_until, write_tree)
@@ -181,3 +182,32 @@ def test_icon_picker_round_trip(wine, tmp_path):
     w.look()
     assert w.control("EIcon")["text"] == wine.winpath(tmp_path / "new.exe")
     assert w.close() == 0
+
+
+@pytest.mark.parametrize("codepage, lang, english", [(1252, None, True), (949, "en", True),
+                                                      (1252, "ko", False)])
+def test_english_face_on_other_systems_and_korean_on_request(wine, tmp_path, codepage, lang,
+                                                             english):
+    store(wine, tmp_path)
+    proc = wine.start(wine.exe(MAKER), codepage=codepage,
+                      env={"TARNWICK_LANG": lang} if lang else None)
+    pid = str(proc.windows_pid())
+    window = wine.auto("wait", "--class", MAIN, "--pid", pid, codepage=codepage)
+    label = next(c["text"] for c in window["controls"] if c["id"] == IDS["LSourceFolder"])
+    assert label == ("Source folder (may contain subfolders):" if english
+                     else "소스 폴더 (하위 폴더를 포함할 수 있음):")
+    if english:
+        wine.auto("press", "--class", MAIN, "--pid", pid, "--button", str(IDS["LCmdLine"]))
+        help_window = wine.auto("wait", "--class", "Tfcmdline", "--pid", pid, codepage=codepage)
+        assert help_window["title"] == "Command-line help"
+        usage = (REPO / "resources/usage.en.txt").read_text().replace("\n", "\r\n")
+        assert next(c["text"] for c in help_window["controls"] if c["id"] == IDS["MCmdLine"]) == usage
+        wine.auto("press", "--class", "Tfcmdline", "--pid", pid, "--button", str(IDS["BClose"]))
+        wine.auto("gone", "--class", "Tfcmdline", "--pid", pid)
+    # A refusal box in the same language: no source folder.
+    wine.auto("press", "--class", MAIN, "--pid", pid, "--button", str(IDS["BMake"]))
+    box = expect_box(wine, proc, "Error" if english else "오류")
+    assert box_text(box).startswith("The source folder does not exist." if english
+                                    else "소스 폴더가 없습니다.")
+    wine.auto("close", "--class", MAIN, "--pid", pid)
+    assert finish(wine, proc) == 0
