@@ -179,7 +179,7 @@ class WineSession:
     prefix and its scratch folders are the user's."""
 
     def __init__(self, build: str | None = None, root: Path | None = None,
-                 user: str | None = None):
+                 user: str | None = None, screen: str = "1280x1024x24"):
         chosen, self.build_reason = choose_build()
         self.build = build or chosen
         self.arch = "i686" if self.build == "win32" else "x86_64"
@@ -195,6 +195,7 @@ class WineSession:
         self._counter = itertools.count()
         self._started: list[subprocess.Popen] = []
         self.user = user
+        self.screen = screen
         self._ids = None
         if user is not None:
             entry = pwd.getpwnam(user)  # KeyError: no such user
@@ -264,7 +265,7 @@ class WineSession:
         read_end, write_end = os.pipe()
         try:
             self._xvfb = subprocess.Popen(
-                self._argv("Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x1024x24",
+                self._argv("Xvfb", "-displayfd", str(write_end), "-screen", "0", self.screen,
                            "-nolisten", "tcp"),
                 pass_fds=(write_end,), stdin=subprocess.DEVNULL,
                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)

@@ -95,6 +95,8 @@ def test_maker_message_texts_and_version(build):
     assert texts[65232] == "Tarnwick가 중단되었습니다.\r\n대상 SFX 파일이 삭제되었습니다."
     for i in (65232, 65233) + tuple(range(65256, 65264)):
         assert i in texts
+    manifest = resources(pe)[(24, 1)][0][1].decode("utf-8")
+    assert re.search(r"<dpiAware[^>]*>true</dpiAware>", manifest)  # it scales itself
     english = string_table(pe, 0x409)
     assert set(english) == set(texts) and english[65262].startswith("The target file already")
     fixed = pe.VS_FIXEDFILEINFO[0]
