@@ -75,6 +75,15 @@ void WriteUtf8(DWORD which, const std::string& text) {
 }
 
 void PrintJson(const JsonOut& json) { WriteUtf8(STD_OUTPUT_HANDLE, json.text() + "\n"); }
+
+// {"key": true}: the answer of the commands that only say yes.
+void PrintYes(const char* key) {
+  JsonOut json;
+  json.BeginObject();
+  json.Key(key), json.Bool(true);
+  json.EndObject();
+  PrintJson(json);
+}
 void PrintError(const std::string& message) { WriteUtf8(STD_ERROR_HANDLE, "twauto: " + message + "\n"); }
 
 int Usage(const std::string& why) {
@@ -568,11 +577,7 @@ int CommandNone(const Options& o) {
     PrintJson(json);
     return kExitFailed;
   }
-  JsonOut json;
-  json.BeginObject();
-  json.Key("none"), json.Bool(true);
-  json.EndObject();
-  PrintJson(json);
+  PrintYes("none");
   return kExitOk;
 }
 
@@ -587,11 +592,7 @@ int CommandGone(const Options& o) {
     }
     Sleep(50);
   }
-  JsonOut json;
-  json.BeginObject();
-  json.Key("gone"), json.Bool(true);
-  json.EndObject();
-  PrintJson(json);
+  PrintYes("gone");
   return kExitOk;
 }
 
@@ -664,11 +665,7 @@ int CommandHold(const Options& o) {
     PrintError("CreateFileW failed, error " + std::to_string(GetLastError()));
     return kExitFailed;
   }
-  JsonOut json;
-  json.BeginObject();
-  json.Key("held"), json.Bool(true);
-  json.EndObject();
-  PrintJson(json);
+  PrintYes("held");
   Sleep(static_cast<DWORD>(ms));
   return kExitOk;
 }
