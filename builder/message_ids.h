@@ -23,7 +23,11 @@ enum MessageId : unsigned {
   kMsgOpenFailed = 65270,
   kMsgScanFailed = 65271,
   kMsgUnexpected = 65272,
-  kMsgBuildCancelledKept = 65273,
+  kMsgTargetIsRunFile = 65273,
+  kMsgLinkInSource = 65274,
+  kMsgSpecialFileInSource = 65275,
+  kMsgNamesWindowsCannotHold = 65276,
+  kMsgBuildCancelledKept = 65277,
 };
 
 }  // namespace tw

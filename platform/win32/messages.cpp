@@ -2,11 +2,12 @@
 
 #include <windows.h>
 
-#include "language.h"
-
 namespace tw {
 
 namespace {
+
+const LANGID kKorean = MAKELANGID(LANG_KOREAN, SUBLANG_KOREAN);
+LANGID g_language = kKorean;
 
 // A string table block (RT_STRING, name id / 16 + 1) holds 16 strings, each
 // a 16-bit length in UTF-16 units followed by that many units (no NUL).
@@ -25,11 +26,11 @@ std::wstring string_of_block(unsigned id, LANGID language) {
 
 }  // namespace
 
+void set_message_language(unsigned short language_id) { g_language = language_id; }
+
 std::wstring load_message(unsigned id) {
-  const LANGID korean = MAKELANGID(LANG_KOREAN, SUBLANG_KOREAN);
-  const LANGID english = MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
-  std::wstring text = string_of_block(id, ui_language() == Language::kEnglish ? english : korean);
-  return text.empty() ? string_of_block(id, korean) : text;
+  std::wstring text = string_of_block(id, g_language);
+  return text.empty() ? string_of_block(id, kKorean) : text;
 }
 
 std::wstring system_message(unsigned code) {
