@@ -150,6 +150,7 @@ bool write_container(ByteSink& sink, const Container& c, BuildMonitor& monitor, 
   CompressionSettings settings = compression_settings_from_environment();
   if (o.mode.threads) settings.threads = o.mode.threads;
   ContainerWriter writer(sink, o.data_compressed, settings);
+  writer.on_wait([&monitor] { return monitor.waiting(); });
   writer.write_header(make_header(o, c.texts));
 
   if (o.self_delete) {
@@ -189,9 +190,10 @@ bool write_container(ByteSink& sink, const Container& c, BuildMonitor& monitor, 
     source->check_at_end();
     progress.file_finished(item.size);
   }
-  if (!cancelled) writer.write_terminator();
-  writer.finish();  // also after a cancel: the chunks in flight end first
-  return !cancelled;
+  if (cancelled) return false;  // the chunks in flight are dropped
+  writer.write_terminator();
+  writer.finish();
+  return true;
 }
 
 }  // namespace
@@ -229,8 +231,12 @@ BuildResult build_sfx(BuildOptions o, const RunFlags& flags, const CarriedResour
   {
     PendingTarget target(platform, o.target_file);
     target.sink().write(stub.data(), stub.size());
-    result.completed = write_container(target.sink(), {o, carried, items, texts, previous}, monitor,
-                                       platform);
+    try {
+      result.completed = write_container(target.sink(), {o, carried, items, texts, previous},
+                                         monitor, platform);
+    } catch (const ChunkPipeline::Abandoned&) {
+      result.completed = false;  // cancelled while waiting for a worker
+    }
     if (result.completed) target.commit();
   }
   monitor.finished(result.completed);
