@@ -19,10 +19,13 @@ const size_t kCacheMax = 64u << 20;
 
 bool read_own(void*, uint64_t offset, void* buf, uint32_t n) { return g_stub.file.read_at(offset, buf, n); }
 
-// Names are bytes of the code page the SFX file was made with.
+// Names are bytes of the code page the SFX file was made with; bytes that
+// are no text there make no name (two such names would both become
+// replacement characters, and one file would overwrite the other).
 int decode(void*, const unsigned char* in, uint32_t n, wchar_t* out, uint32_t cap) {
   if (n > 0x7FFFFFFF) return -1;
-  int k = MultiByteToWideChar(g_stub.code_page, 0, reinterpret_cast<const char*>(in), int(n), out, int(cap));
+  int k = MultiByteToWideChar(g_stub.code_page, MB_ERR_INVALID_CHARS, reinterpret_cast<const char*>(in), int(n),
+                              out, int(cap));
   return k > 0 ? k : -1;
 }
 

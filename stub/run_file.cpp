@@ -24,7 +24,7 @@ wchar_t* build_parameters() {
   wchar_t* params = static_cast<wchar_t*>(HeapAlloc(heap, 0, cap * sizeof(wchar_t)));
   wchar_t* arg = static_cast<wchar_t*>(HeapAlloc(heap, 0, (wlen(own_line) + 1) * sizeof(wchar_t)));
   if (!params || !arg) return nullptr;
-  MultiByteToWideChar(g_stub.code_page, 0, g_stub.header.parameters, -1, params, tw::kParametersMax + 1);
+  wcopy(params, cap, g_stub.parameters);
 
   const wchar_t* rest = tw::skip_program_name<wchar_t>(own_line, nullptr);
   size_t length;

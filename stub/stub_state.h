@@ -24,6 +24,10 @@ struct StubState {
   tw::OptionHeader header;
   bool header_read;
   UINT code_page;  // of the stored names and texts
+  // The header's texts, decoded once (an undecodable one is damage).
+  wchar_t run_id[tw::kRunIdDigits + 1];
+  wchar_t custom_folder[tw::kCustomFolderMax + 1];
+  wchar_t parameters[tw::kParametersMax + 1];
   HANDLE mutex;  // of the one-instance check, null when none
   const StubTexts* texts;
   int64_t total;  // sum of the size fields

@@ -175,6 +175,21 @@ def from_folder(source: Path, codec: str = "cp949", attributes=None) -> list[Ent
     return entries
 
 
+def with_code_page(stub: bytes, code_page: int) -> bytes:
+    """The stub with its recorded code page (RCDATA "CODEPAGE", 4 bytes
+    little-endian) set to code_page, in place."""
+    import pefile
+    pe = pefile.PE(data=stub)
+    for kind in pe.DIRECTORY_ENTRY_RESOURCE.entries:
+        if kind.id == 10:  # RT_RCDATA
+            for name in kind.directory.entries:
+                if str(name.name) == "CODEPAGE":
+                    entry = name.directory.entries[0].data.struct
+                    at = pe.get_offset_from_rva(entry.OffsetToData)
+                    return stub[:at] + struct.pack("<I", code_page) + stub[at + 4:]
+    raise ValueError("the stub records no code page")
+
+
 def flip_first_stream_byte(index: int, stream: bytes) -> bytes:
     """For bend_stream: the first chunk becomes a valid zlib stream of its
     data with the first byte changed, so that zlib inflates it without

@@ -88,3 +88,35 @@ def test_failed_run_removes_the_helper(wine, stub, tmp_path):
     assert wine.run(sfx).returncode == 87
     assert not helper.exists()
     assert sfx.exists()
+
+
+@pytest.mark.parametrize("code_page", [37, 65000, 1252])
+def test_only_the_code_pages_the_maker_records_are_taken(wine, tmp_path, code_page):
+    # Read as EBCDIC (37), the letters "aKKaKKaKKa" are "/../../../": the
+    # "~sfx" folder would land outside the temporary folder.
+    stub = sc.with_code_page(wine.exe("tarnwick_stub_utf8.exe").read_bytes(), code_page)
+    taken = code_page == 1252
+    run_id = b"00" + os.urandom(4).hex().upper().encode() if taken else b"aKKaKKaKKa"
+    name = f"marker-{os.urandom(4).hex()}.txt"
+    options = sc.Options(extraction_folder=sc.FOLDER_TEMP, run_id=run_id)
+    sfx = sc.write(tmp_path / "a.exe", stub, options, [sc.Entry(name.encode(), b"x")])
+    assert wine.run(sfx).returncode == (0 if taken else 13)
+    found = list((wine.prefix / "drive_c").rglob(name))
+    assert found == ([temp_folder(wine) / f"~sfx{run_id.decode()}" / name] if taken else [])
+
+
+# Under UTF-8, bytes that are no text are damage wherever they stand: the
+# names 0xFF and 0xFE would both become U+FFFD, one file overwriting the
+# other.
+@pytest.mark.parametrize("field, value", [("names", None), ("custom_folder", b"\xfe\\"),
+                                          ("parameters", b"\xfe"), ("run_id", b"000000\xfe\xfe")])
+def test_bytes_that_are_no_utf8_are_damage(wine, tmp_path, field, value):
+    stub = wine.exe("tarnwick_stub_utf8.exe").read_bytes()
+    options = sc.into(wine, tmp_path / "out", extraction_mode=1, delete_mode=2)
+    if value:
+        setattr(options, field, options.custom_folder + value if field == "custom_folder" else value)
+    names = [b"\xff.txt", b"\xfe.txt"] if field == "names" else [b"ok.txt"]
+    entries = [sc.Entry(n, n) for n in names] + [sc.Entry(b"run.cmd", b"@exit 0\r\n", kind=sc.KIND_RUN_FILE)]
+    sfx = sc.write(tmp_path / "a.exe", stub, options, entries)
+    assert wine.run(sfx).returncode == 13
+    assert sorted(p.name for p in tmp_path.iterdir()) == ["a.exe"]
