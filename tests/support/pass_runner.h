@@ -26,7 +26,7 @@ struct PassRunner {
     extracted.clear();
     created.clear();
   }
-  // Runs both passes; returns the code.
+  // Runs the pass; returns the code.
   uint32_t run(uint8_t overwrite_mode = 1, bool self_delete = false, bool compressed = true);
   std::string data(const std::wstring& path) const;
   bool has(const std::wstring& path) const { return fs.nodes.count(path) != 0; }
