@@ -17,6 +17,23 @@ enum ExtractionFolder : uint8_t {
   kFolderCustom = 5
 };
 
+// How a build lists and names what it stores. The window maker keeps the
+// defaults; the console tool chooses.
+struct BuildMode {
+  // Within a folder: the file system's order, or by name without regard to
+  // case (the same on every system).
+  bool order_by_name = false;
+  // 0: the ANSI code page, or UTF-8 when a text does not fit it; else this
+  // code page for every text (65001: UTF-8), a text that does not fit
+  // being refused.
+  uint32_t codepage = 0;
+  // Refuse, before anything is written, every name a Windows folder cannot
+  // hold (windows_names.h).
+  bool windows_names_only = false;
+  // 10 uppercase hexadecimal digits (run_id.h); empty: a random one.
+  std::string run_id;
+};
+
 struct BuildOptions {
   std::wstring source_folder;
   std::wstring target_file;
@@ -35,6 +52,7 @@ struct BuildOptions {
   uint8_t working_folder = 0;  // 0 extraction folder, 1 SFX folder, 2 current
   uint8_t uac_elevation = 0;   // 0 none, 1 highest available, 2 administrator
   uint8_t overwrite_mode = 0;  // 0 ask, 1 overwrite all, 2 skip all
+  BuildMode mode;
 };
 
 // Process-wide flags the start-up derives from the command line; they steer

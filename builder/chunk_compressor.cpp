@@ -1,13 +1,10 @@
 #include "chunk_compressor.h"
 
-#include "build_error.h"
+#include <new>
+
 #include "container_format.h"
 
 namespace tw {
-
-namespace {
-const unsigned kErrorNotEnoughMemory = 8;
-}
 
 std::unique_ptr<ChunkCompressor> make_chunk_compressor(CompressionEngine engine) {
   return engine == CompressionEngine::kZlib ? make_zlib_compressor()
@@ -19,7 +16,8 @@ void append_compressed_chunk(ChunkCompressor& compressor, const unsigned char* d
   size_t at = out.size();
   out.resize(at + 8 + compressor.bound(n));
   size_t c = compressor.compress(data, n, out.data() + at + 8, out.size() - at - 8);
-  if (c > kChunkCompressedMax) throw BuildError::system(kErrorNotEnoughMemory);
+  // A stream longer than a reader's buffer: the out-of-memory error.
+  if (c > kChunkCompressedMax) throw std::bad_alloc();
   put_u32le(out.data() + at, uint32_t(n));
   put_u32le(out.data() + at + 4, uint32_t(c));
   out.resize(at + 8 + c);

@@ -32,7 +32,7 @@ std::unique_ptr<ChunkCompressor> make_libdeflate_compressor();
 //   0  4  raw length n
 //   4  4  stream length c (at most 10,485,760)
 //   8  c  zlib stream
-// Throws BuildError: the compression error, or system error 8 (out of
+// Throws BuildError (the compression error), or std::bad_alloc (out of
 // memory) when the stream is longer than a reader's buffer holds.
 void append_compressed_chunk(ChunkCompressor& compressor, const unsigned char* data, size_t n,
                              std::vector<unsigned char>& out);

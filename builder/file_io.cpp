@@ -1,7 +1,6 @@
 #include "file_io.h"
 
 #include <string.h>
-#include <windows.h>
 
 #include "build_error.h"
 #include "message_ids.h"
@@ -9,26 +8,10 @@
 namespace tw {
 
 namespace {
-
 const size_t kSinkBuffer = 1 << 20;
-
-void write_all(HANDLE h, const void* data, size_t n, const std::wstring& path) {
-  const unsigned char* p = static_cast<const unsigned char*>(data);
-  while (n) {
-    DWORD part = n > 0x40000000 ? 0x40000000 : DWORD(n), written = 0;
-    if (!WriteFile(h, p, part, &written, nullptr))
-      throw BuildError(kMsgWriteFailed, path, GetLastError());
-    // A write that succeeds without taking a byte sets no error code: the
-    // disk has no room left.
-    if (written == 0) throw BuildError(kMsgWriteFailed, path, ERROR_DISK_FULL);
-    p += written;
-    n -= written;
-  }
 }
 
-}  // namespace
-
-FileSink::FileSink(FileHandle file, std::wstring shown_path)
+FileSink::FileSink(std::unique_ptr<OutputFile> file, std::wstring shown_path)
     : path_(std::move(shown_path)), file_(std::move(file)) {
   buffer_.resize(kSinkBuffer);
 }
@@ -36,7 +19,10 @@ FileSink::FileSink(FileHandle file, std::wstring shown_path)
 FileSink::~FileSink() = default;  // an unflushed rest is dropped: the build failed
 
 void FileSink::flush() {
-  if (used_) write_all(file_.get(), buffer_.data(), used_, path_);
+  if (used_) {
+    SysResult r = file_->write(buffer_.data(), used_);
+    if (!r.ok()) throw BuildError(kMsgWriteFailed, path_, r.code);
+  }
   used_ = 0;
 }
 
@@ -44,7 +30,8 @@ void FileSink::write(const void* data, size_t n) {
   if (used_ + n > buffer_.size()) {
     flush();
     if (n >= buffer_.size()) {
-      write_all(file_.get(), data, n, path_);
+      SysResult r = file_->write(data, n);
+      if (!r.ok()) throw BuildError(kMsgWriteFailed, path_, r.code);
       return;
     }
   }
@@ -52,33 +39,27 @@ void FileSink::write(const void* data, size_t n) {
   used_ += n;
 }
 
-void FileSink::close() {
+void FileSink::commit(const std::wstring& target) {
   flush();
-  if (!FlushFileBuffers(file_.get())) throw BuildError(kMsgWriteFailed, path_, GetLastError());
-  if (!CloseHandle(file_.release())) throw BuildError(kMsgWriteFailed, path_, GetLastError());
+  SysResult r = file_->flush();
+  if (!r.ok()) throw BuildError(kMsgWriteFailed, path_, r.code);
+  r = file_->commit(target);
+  if (!r.ok()) throw BuildError(kMsgCreateFailed, target, r.code);
 }
 
-void FileSink::abandon() {
-  used_ = 0;
-  file_.close();
-}
-
-FileSource::FileSource(const std::wstring& path, uint64_t expected_size)
-    : path_(path),
-      file_(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                        OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr)) {
-  if (!file_.valid()) throw BuildError(kMsgOpenFailed, path, GetLastError());
-  LARGE_INTEGER size;
-  if (!GetFileSizeEx(file_.get(), &size)) throw BuildError(kMsgReadFailed, path, GetLastError());
-  if (uint64_t(size.QuadPart) != expected_size) throw BuildError(kMsgSourceChanged, path);
+FileSource::FileSource(Platform& platform, const std::wstring& path, uint64_t expected_size)
+    : path_(path) {
+  SysResult r = platform.open_input(path, &file_);
+  if (!r.ok()) throw BuildError(kMsgOpenFailed, path, r.code);
+  if (file_->size() != expected_size) throw BuildError(kMsgSourceChanged, path);
 }
 
 void FileSource::read_exact(void* buf, size_t n) {
   unsigned char* p = static_cast<unsigned char*>(buf);
   while (n) {
-    DWORD got = 0;
-    if (!ReadFile(file_.get(), p, DWORD(n), &got, nullptr))
-      throw BuildError(kMsgReadFailed, path_, GetLastError());
+    size_t got = 0;
+    SysResult r = file_->read(p, n, &got);
+    if (!r.ok()) throw BuildError(kMsgReadFailed, path_, r.code);
     if (got == 0) throw BuildError(kMsgSourceChanged, path_);  // shrank meanwhile
     p += got;
     n -= got;
@@ -87,9 +68,9 @@ void FileSource::read_exact(void* buf, size_t n) {
 
 void FileSource::check_at_end() {
   unsigned char probe;
-  DWORD got = 0;
-  if (!ReadFile(file_.get(), &probe, 1, &got, nullptr))
-    throw BuildError(kMsgReadFailed, path_, GetLastError());
+  size_t got = 0;
+  SysResult r = file_->read(&probe, 1, &got);
+  if (!r.ok()) throw BuildError(kMsgReadFailed, path_, r.code);
   if (got) throw BuildError(kMsgSourceChanged, path_);
 }
 

@@ -1,27 +1,30 @@
 #pragma once
-// File ends of the container writer: the target written through a buffer,
-// and a source file read chunk by chunk.
+// File ends of the container writer: the new SFX file written through a
+// buffer, and a source file read chunk by chunk, both over the platform's
+// files.
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "container_writer.h"
-#include "win_handle.h"
+#include "platform.h"
 
 namespace tw {
 
 class FileSink : public ByteSink {
  public:
-  // Writes through file, an open file; errors name shown_path.
-  FileSink(FileHandle file, std::wstring shown_path);
+  // Writes through file; errors name shown_path.
+  FileSink(std::unique_ptr<OutputFile> file, std::wstring shown_path);
   ~FileSink() override;
   void write(const void* data, size_t n) override;
-  void close();    // writes out the rest, flushes it to the disk; throws on failure
-  void abandon();  // closes without writing out the rest
+  // Writes out the rest, flushes it to the disk and gives the file the name
+  // target. Throws BuildError.
+  void commit(const std::wstring& target);
 
  private:
   void flush();
   std::wstring path_;
-  FileHandle file_;
+  std::unique_ptr<OutputFile> file_;
   std::vector<unsigned char> buffer_;
   size_t used_ = 0;
 };
@@ -29,14 +32,15 @@ class FileSink : public ByteSink {
 class FileSource : public ChunkSource {
  public:
   // Opens the file and checks that it still has the size the scan saw.
-  FileSource(const std::wstring& path, uint64_t expected_size);
+  FileSource(Platform& platform, const std::wstring& path, uint64_t expected_size);
   void read_exact(void* buf, size_t n) override;
   // Throws when the file holds more than was read (it grew meanwhile).
   void check_at_end();
+  FileIdentity identity() { return file_->identity(); }
 
  private:
   std::wstring path_;
-  FileHandle file_;
+  std::unique_ptr<InputFile> file_;
 };
 
 class MemorySource : public ChunkSource {

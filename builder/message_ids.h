@@ -23,6 +23,10 @@ enum MessageId : unsigned {
   kMsgOpenFailed = 65270,
   kMsgScanFailed = 65271,
   kMsgUnexpected = 65272,
+  kMsgTargetIsRunFile = 65273,
+  kMsgLinkInSource = 65274,
+  kMsgSpecialFileInSource = 65275,
+  kMsgNamesWindowsCannotHold = 65276,
 };
 
 }  // namespace tw

@@ -1,106 +1,38 @@
 #include "pending_target.h"
 
-#include <windows.h>
-
 #include "build_error.h"
 #include "message_ids.h"
+#include "path_text.h"
 #include "temp_target_name.h"
-#include "win_handle.h"
 
 namespace tw {
 
-namespace {
-
-std::wstring name_part(const std::wstring& path) {
-  size_t slash = path.find_last_of(L"\\/");
-  return slash == std::wstring::npos ? path : path.substr(slash + 1);
+void remove_stale_temp_targets(Platform& platform, const std::wstring& target) {
+  wchar_t sep = platform.separator();
+  std::wstring folder = folder_part(target, sep), name = name_part(target, sep);
+  if (name.empty()) return;
+  // The system may also match short (8.3) names: the long name decides.
+  for (const std::wstring& found : platform.names_starting_with(folder, name + L".~tw"))
+    if (is_temp_target_name(found, name)) platform.remove_leftover(folder, found);
 }
 
-// The folder part with its separator ("C:\out\"), empty for a bare name.
-std::wstring folder_part(const std::wstring& path) {
-  size_t slash = path.find_last_of(L"\\/");
-  return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash + 1);
-}
-
-// The temporary name is longer than the target's: a path that grows past
-// MAX_PATH with it is given the prefix that lifts the limit.
-std::wstring long_form(const std::wstring& path) {
-  if (path.size() < MAX_PATH || path.compare(0, 4, L"\\\\?\\") == 0) return path;
-  if (path.compare(0, 2, L"\\\\") == 0) return L"\\\\?\\UNC" + path.substr(1);
-  return L"\\\\?\\" + path;
-}
-
-// Opening the existing target for writing changes nothing, but tells at
-// once what the final rename would run into: a folder, a read-only file, a
-// program that is running.
-void check_replaceable(const std::wstring& target) {
-  FileHandle existing(CreateFileW(target.c_str(), GENERIC_WRITE,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (existing.valid()) return;
-  DWORD error = GetLastError();
-  if (error != ERROR_FILE_NOT_FOUND) throw BuildError(kMsgCreateFailed, target, error);
-}
-
-uint32_t name_seed() {
-  LARGE_INTEGER counter;
-  QueryPerformanceCounter(&counter);
-  return uint32_t(counter.QuadPart) ^ uint32_t(counter.QuadPart >> 32) ^
-         (GetCurrentProcessId() << 16) ^ GetTickCount();
-}
-
-// Creates a temporary file that did not exist before; *temp gets its path.
-FileHandle create_temp(const std::wstring& target, std::wstring* temp) {
-  check_replaceable(target);
-  uint32_t number = name_seed();
+PendingTarget::PendingTarget(Platform& platform, const std::wstring& target) : target_(target) {
+  SysResult r = platform.check_replaceable(target);
+  if (!r.ok() && r.kind != SysResult::kNotFound) throw BuildError(kMsgCreateFailed, target, r.code);
+  wchar_t sep = platform.separator();
+  uint32_t number = platform.name_seed();
   for (int attempt = 0; attempt < 64; ++attempt) {
-    *temp = long_form(folder_part(target) + temp_target_name(name_part(target), number));
-    FileHandle file(CreateFileW(temp->c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (file.valid()) return file;
-    DWORD error = GetLastError();
-    if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS)
-      throw BuildError(kMsgCreateFailed, target, error);
+    std::wstring temp = folder_part(target, sep) + temp_target_name(name_part(target, sep), number);
+    std::unique_ptr<OutputFile> file;
+    r = platform.create_new(temp, &file);
+    if (r.ok()) {
+      sink_ = std::make_unique<FileSink>(std::move(file), target);
+      return;
+    }
+    if (r.kind != SysResult::kExists) throw BuildError(kMsgCreateFailed, target, r.code);
     number = number * 1664525u + 1013904223u;
   }
-  throw BuildError(kMsgCreateFailed, target, ERROR_FILE_EXISTS);
-}
-
-void remove_file(const std::wstring& path) {
-  SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-  DeleteFileW(path.c_str());
-}
-
-}  // namespace
-
-void remove_stale_temp_targets(const std::wstring& target) {
-  std::wstring folder = folder_part(target), name = name_part(target);
-  if (name.empty()) return;
-  WIN32_FIND_DATAW found;
-  FindHandle find(FindFirstFileW(long_form(folder + name + L".~tw*.tmp").c_str(), &found));
-  if (!find.valid()) return;
-  do {
-    // The pattern may also match short (8.3) names: the long name decides.
-    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
-        is_temp_target_name(found.cFileName, name))
-      remove_file(long_form(folder + found.cFileName));
-  } while (FindNextFileW(find.get(), &found));
-}
-
-PendingTarget::PendingTarget(const std::wstring& target)
-    : target_(target), sink_(create_temp(target, &temp_), target) {}
-
-PendingTarget::~PendingTarget() {
-  if (committed_) return;
-  sink_.abandon();
-  remove_file(temp_);
-}
-
-void PendingTarget::commit() {
-  sink_.close();
-  if (!MoveFileExW(temp_.c_str(), target_.c_str(), MOVEFILE_REPLACE_EXISTING))
-    throw BuildError(kMsgCreateFailed, target_, GetLastError());
-  committed_ = true;
+  throw BuildError(kMsgCreateFailed, target, r.code);
 }
 
 }  // namespace tw

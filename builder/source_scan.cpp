@@ -1,59 +1,55 @@
 #include "source_scan.h"
 
-#include <windows.h>
+#include <algorithm>
 
 #include "build_error.h"
 #include "message_ids.h"
-#include "win_handle.h"
+#include "name_order.h"
+#include "path_text.h"
 
 namespace tw {
 
 namespace {
 
-uint32_t dos_time_of(const FILETIME& utc) {
-  FILETIME local;
-  WORD date = 0, time = 0;
-  if (!FileTimeToLocalFileTime(&utc, &local) || !FileTimeToDosDateTime(&local, &date, &time))
-    return 0;
-  return uint32_t(date) << 16 | time;
-}
-
-bool is_dot_entry(const wchar_t* name) {
-  return name[0] == L'.' && (name[1] == 0 || (name[1] == L'.' && name[2] == 0));
-}
-
-void scan_folder(const std::wstring& source, const std::wstring& relative,
-                 std::vector<FileItem>* items) {
-  WIN32_FIND_DATAW fd;
-  std::wstring pattern = source + relative + L"*.*";
-  FindHandle find(FindFirstFileW(pattern.c_str(), &fd));
-  if (!find.valid()) {
-    DWORD err = GetLastError();
-    if (err == ERROR_FILE_NOT_FOUND || err == ERROR_NO_MORE_FILES) return;
-    // A folder that cannot be listed must not silently leave its files out.
-    throw BuildError(kMsgScanFailed, source + relative, err);
+void refuse(const FolderEntry& e, const std::wstring& path) {
+  switch (e.type) {
+    case EntryType::kLink: throw BuildError(kMsgLinkInSource, path);
+    case EntryType::kOther: throw BuildError(kMsgSpecialFileInSource, path);
+    case EntryType::kBadName: throw BuildError(kMsgNameNotRepresentable, path);
+    default: return;
   }
-  do {
-    if (is_dot_entry(fd.cFileName)) continue;
-    if (fd.dwFileAttributes & 0x08) continue;  // volume label
+}
+
+void scan_folder(Platform& platform, const std::wstring& source, const std::wstring& relative,
+                 ScanOrder order, std::vector<FileItem>* items) {
+  wchar_t sep = platform.separator();
+  std::wstring folder = item_path(source, relative, sep);
+  std::vector<FolderEntry> entries;
+  SysResult r = platform.list_folder(folder, &entries);
+  // A folder that cannot be listed must not silently leave its files out.
+  if (!r.ok()) throw BuildError(kMsgScanFailed, folder, r.code);
+  if (order == ScanOrder::kByName)
+    std::sort(entries.begin(), entries.end(),
+              [](const FolderEntry& a, const FolderEntry& b) { return name_before(a.name, b.name); });
+  for (const FolderEntry& e : entries) {
+    if (e.attributes & kFileVolumeLabel) continue;
+    refuse(e, folder + e.name);
     FileItem item;
-    item.dos_time = dos_time_of(fd.ftLastWriteTime);
-    item.attributes = fd.dwFileAttributes;
-    item.name = relative + fd.cFileName;
-    bool folder = (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-    item.size = folder ? 0 : (uint64_t(fd.nFileSizeHigh) << 32 | fd.nFileSizeLow);
+    item.dos_time = e.dos_time;
+    item.attributes = e.attributes;
+    item.name = relative + e.name;
+    item.own_name = relative.size();
+    item.size = e.type == EntryType::kFolder ? 0 : e.size;
     items->push_back(item);
-    if (folder) scan_folder(source, item.name + L"\\", items);
-  } while (FindNextFileW(find.get(), &fd));
-  DWORD err = GetLastError();
-  if (err != ERROR_NO_MORE_FILES) throw BuildError(kMsgScanFailed, source + relative, err);
+    if (e.type == EntryType::kFolder) scan_folder(platform, source, item.name + L"\\", order, items);
+  }
 }
 
 }  // namespace
 
-std::vector<FileItem> scan_source(const std::wstring& source) {
+std::vector<FileItem> scan_source(Platform& platform, const std::wstring& source, ScanOrder order) {
   std::vector<FileItem> items;
-  scan_folder(source, std::wstring(), &items);
+  scan_folder(platform, source, std::wstring(), order, &items);
   return items;
 }
 

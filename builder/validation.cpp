@@ -27,27 +27,27 @@ std::wstring format_message(const std::wstring& pattern, std::initializer_list<s
 
 namespace {
 
-std::wstring with_trailing_backslash(std::wstring s) {
-  if (!s.empty() && s.back() != L'\\') s += L'\\';
+std::wstring with_trailing(std::wstring s, wchar_t separator) {
+  if (!s.empty() && s.back() != separator) s += separator;
   return s;
 }
 
-std::wstring absolute(const std::wstring& s, ValidationHost& host) {
+std::wstring absolute(const std::wstring& s, PathHost& host) {
   return s.empty() ? s : host.full_path(s);
 }
 
 }  // namespace
 
-void normalise(BuildOptions* o, ValidationHost& host) {
+void normalise(BuildOptions* o, PathHost& host) {
   std::wstring source = trim(o->source_folder);
-  if (!source.empty()) source = with_trailing_backslash(host.full_path(source));
+  if (!source.empty()) source = with_trailing(host.full_path(source), host.separator());
   o->source_folder = source;
   o->target_file = absolute(trim(o->target_file), host);
   o->executable = absolute(trim(o->executable), host);
   o->parameters = trim(o->parameters);
   // The custom folder may start with an environment reference: it is not
   // made absolute here.
-  o->custom_folder = with_trailing_backslash(trim(o->custom_folder));
+  o->custom_folder = with_trailing(trim(o->custom_folder), L'\\');
 }
 
 bool validate(BuildOptions* o, const RunFlags& flags, ValidationHost& host) {

@@ -1,20 +1,8 @@
 #pragma once
 // The four files the maker carries in its own resources.
-#include <stddef.h>
+#include "carried_files.h"
 
 namespace tw {
-
-struct Blob {
-  const unsigned char* data = nullptr;
-  size_t size = 0;
-};
-
-struct CarriedResources {
-  Blob stub;        // "EXE"/"SFXHEAD": the front of every SFX file
-  Blob self_delete; // "EXE"/"SELFDELETE": the self-delete helper
-  Blob manifest;    // "XML"/"UAC": manifest template
-  Blob usage;       // "TXT"/"CMDLINE": usage text, code page 949
-};
 
 // Loads them in this order; false as soon as one is missing or empty (the
 // later ones are not tried).

@@ -74,6 +74,15 @@ def test_locked_source_file_fails_and_keeps_the_previous_target(wine, tmp_path):
     assert temp_files(target) == []
 
 
+def test_target_that_is_the_file_to_run(wine, tmp_path):
+    # Written over, it would leave an SFX file without its file to run.
+    src = write_tree(tmp_path / "src", {"bin": None, "bin/run.exe": b"MZ run"})
+    target = wine.winpath(src / "BIN" / "RUN.EXE")
+    text = failed(wine, src, target, ("-c", "-o", "-mf"), [src / "bin" / "run.exe"])
+    assert text == "대상 파일이 실행할 파일과 같은 파일입니다. 다른 대상 파일을 고르십시오.\r\n\r\n" + target
+    assert (src / "bin" / "run.exe").read_bytes() == b"MZ run"
+
+
 def test_target_whose_folder_cannot_be_created(wine, tmp_path):
     src = write_tree(tmp_path / "src", {"a.txt": b"a"})
     blocker = tmp_path / "plain file"
@@ -142,6 +151,26 @@ def test_killed_build_keeps_the_previous_target_and_the_next_removes_its_rest(wi
     (src / "noise.bin").write_bytes(b"small now")
     assert run_maker(wine, src, target) == EXIT_BUILT and temp_files(target) == []
     assert sr.read_sfx(target).by_name()["noise.bin"].data == b"small now"
+
+
+def test_links_under_leftover_names_are_left_alone(wine, tmp_path):
+    # A link planted under a leftover's name is not a file a build left: the
+    # file it reaches keeps its content and its read-only bit, and the link
+    # stays. A true leftover beside them is still removed.
+    src = write_tree(tmp_path / "src", {"a.txt": b"a"})
+    elsewhere = write_tree(tmp_path / "elsewhere", {"soft.dat": b"soft", "hard.dat": b"hard"})
+    out = tmp_path / "out"
+    out.mkdir()
+    (out / "t.exe.~twDEADBEEF.tmp").symlink_to(elsewhere / "soft.dat")
+    os.link(elsewhere / "hard.dat", out / "t.exe.~tw0BADF00D.tmp")
+    (out / "t.exe.~tw12345678.tmp").write_bytes(b"left by a killed build")
+    for f in elsewhere.iterdir():
+        f.chmod(0o444)
+    assert run_maker(wine, src, out / "t.exe") == EXIT_BUILT
+    assert sorted(p.name for p in out.iterdir()) == [
+        "t.exe", "t.exe.~tw0BADF00D.tmp", "t.exe.~twDEADBEEF.tmp"]
+    assert {f.name: (f.read_bytes(), f.stat().st_mode & 0o777) for f in elsewhere.iterdir()} == {
+        "soft.dat": (b"soft", 0o444), "hard.dat": (b"hard", 0o444)}
 
 
 def change_during_build(wine, tmp_path, change):

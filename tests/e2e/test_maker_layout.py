@@ -228,13 +228,17 @@ def test_hidden_system_and_read_only_files_are_kept(wine, tmp_path):
 
 
 def test_target_inside_the_source_is_not_packed(wine, tmp_path):
-    src = write_tree(tmp_path / "src", {"a.txt": b"alpha", "sub": None, "sub/b.txt": b"beta"})
+    # On C:, which Z: (the Unix root) reaches as well.
+    src = write_tree(wine.c_drive / tmp_path.name / "src",
+                     {"a.txt": b"alpha", "sub": None, "sub/b.txt": b"beta"})
     target = src / "self.exe"
     c = build(wine, src, target)
     assert "self.exe" not in c.by_name()
-    # Again, now that the target exists when the source is listed, and once
-    # more with the target written in other letter case.
-    for text in (target, wine.winpath(target).upper()):
+    (tmp_path / "link").symlink_to(src)
+    # Again, now that the target exists when the source is listed, with the
+    # target written in other letter case, on the other drive, through a link.
+    for text in (target, wine.winpath(target).upper(), "Z:" + str(target).replace("/", "\\"),
+                 wine.winpath(tmp_path / "link" / "self.exe")):
         c = build(wine, src, text, written=target)
         assert set(c.by_name()) == {"a.txt", "sub", "sub\\b.txt"}
         sr.compare_with_source(c, src, skip=["self.exe"])

@@ -4,6 +4,7 @@
 
 #include <exception>
 #include <new>
+#include <system_error>
 
 #include "message_ids.h"
 #include "messages.h"
@@ -32,6 +33,8 @@ std::wstring describe_current_exception() {
     return describe(e);
   } catch (const std::bad_alloc&) {
     return system_message(ERROR_NOT_ENOUGH_MEMORY);
+  } catch (const std::system_error& e) {  // the system could not start a thread
+    return system_message(unsigned(e.code().value()));
   } catch (const std::exception& e) {
     return format_message(load_message(kMsgUnexpected), {acp_to_wide(e.what())});
   }
