@@ -8,19 +8,15 @@ typedef DWORD(WINAPI* FinalPathFn)(HANDLE, LPWSTR, DWORD, DWORD);
 typedef BOOL(WINAPI* SetInfoFn)(HANDLE, FILE_INFO_BY_HANDLE_CLASS, LPVOID, DWORD);
 
 // Functions of kernel32 that older systems lack (GetFinalPathNameByHandleW,
-// SetFileInformationByHandle): null there.
+// SetFileInformationByHandle), looked up once each: null there.
 template <class Fn>
 Fn kernel_function(const char* name) {
-  HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
-  return kernel ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(kernel, name))) : nullptr;
-}
-
-FinalPathFn final_path_fn() {
-  static FinalPathFn fn;
+  static Fn fn;
   static bool looked;
   if (!looked) {
     looked = true;
-    fn = kernel_function<FinalPathFn>("GetFinalPathNameByHandleW");
+    HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+    if (kernel) fn = reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(kernel, name)));
   }
   return fn;
 }
@@ -29,12 +25,7 @@ FinalPathFn final_path_fn() {
 const uint64_t kReserveFrom = 1 << 20;
 
 void reserve(HANDLE file, uint64_t size) {
-  static SetInfoFn fn;
-  static bool looked;
-  if (!looked) {
-    looked = true;
-    fn = kernel_function<SetInfoFn>("SetFileInformationByHandle");
-  }
+  SetInfoFn fn = kernel_function<SetInfoFn>("SetFileInformationByHandle");
   FILE_ALLOCATION_INFO info;
   info.AllocationSize.QuadPart = LONGLONG(size);
   if (fn) fn(file, FileAllocationInfo, &info, sizeof info);  // only a hint: a failure changes nothing
@@ -78,7 +69,7 @@ void close(void*, tw::FsFile file) { CloseHandle(file); }
 
 uint32_t final_path(void*, const wchar_t* path, wchar_t* out, uint32_t cap) {
   out[0] = 0;
-  FinalPathFn fn = final_path_fn();
+  FinalPathFn fn = kernel_function<FinalPathFn>("GetFinalPathNameByHandleW");
   if (!fn) return 0;
   HANDLE h = CreateFileW(path, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                          nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);

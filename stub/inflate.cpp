@@ -106,16 +106,18 @@ bool build_code(HuffmanCode* h, uint32_t* table, int bits, const unsigned char* 
   for (int i = 0; i < n; ++i) {
     if (lengths[i]) h->symbol[offset[lengths[i]]++] = uint16_t(i);
   }
-  const uint32_t size = 1u << bits;
-  for (uint32_t i = 0; i < size; ++i) table[i] = kExceptional;  // longer codes
+  // Codes of each length in turn: the table so far is copied once to
+  // twice its size (a shorter code's entry repeats for every bit behind
+  // it), then the codes of the length go to their bit-reversed places.
+  table[0] = kExceptional;  // longer codes, or none
   uint32_t code = 0;
   int index = 0;
   for (int len = 1; len <= bits; ++len) {
+    __builtin_memcpy(table + (1u << (len - 1)), table, (1u << (len - 1)) * sizeof *table);
     for (int k = 0; k < h->count[len]; ++k, ++code) {
       uint32_t reversed = 0;
       for (int b = 0; b < len; ++b) reversed |= ((code >> b) & 1) << (len - 1 - b);
-      uint32_t entry = symbol_entry(alphabet, h->symbol[index + k], uint32_t(len));
-      for (uint32_t j = reversed; j < size; j += 1u << len) table[j] = entry;
+      table[reversed] = symbol_entry(alphabet, h->symbol[index + k], uint32_t(len));
     }
     index += h->count[len];
     code <<= 1;

@@ -190,14 +190,19 @@ def with_code_page(stub: bytes, code_page: int) -> bytes:
     raise ValueError("the stub records no code page")
 
 
-def flip_first_stream_byte(index: int, stream: bytes) -> bytes:
-    """For bend_stream: the first chunk becomes a valid zlib stream of its
-    data with the first byte changed, so that zlib inflates it without
+def flip_chunk(chunk: int):
+    """For bend_stream: chunk number `chunk` becomes a valid zlib stream of
+    its data with the first byte changed, so that zlib inflates it without
     complaint and only the record checksum can tell."""
-    if index != 0:
-        return stream
-    raw = zlib.decompress(stream)
-    return zlib.compress(bytes([raw[0] ^ 0x01]) + raw[1:], 9)
+    def bend(index: int, stream: bytes) -> bytes:
+        if index != chunk:
+            return stream
+        raw = zlib.decompress(stream)
+        return zlib.compress(bytes([raw[0] ^ 0x01]) + raw[1:], 9)
+    return bend
+
+
+flip_first_stream_byte = flip_chunk(0)
 
 
 # ------------------------------------------------------------ test helpers

@@ -31,6 +31,24 @@ def test_full_disk(wine, stub, tmp_path, small_drive, existing):  # noqa: F811
     assert all(name.startswith("f") and len(data) == 2000 for name, data in left.items()), sorted(left)
 
 
+@pytest.mark.parametrize("chunk", [0, 1])
+def test_a_flipped_byte_in_any_chunk_leaves_nothing(wine, stub, tmp_path, chunk):
+    # Before the file of two chunks whose first or last one is bent: a new
+    # folder and a file in it, a new file and a replacement beside the
+    # user's own file.
+    out = tmp_path / "out"
+    out.mkdir()
+    (out / "keep.txt").write_bytes(b"mine")
+    (out / "a.txt").write_bytes(b"old a")
+    before = sc.tree(out)
+    entries = [sc.folder(b"d"), sc.Entry(b"d\\first.txt", b"first"), sc.Entry(b"a.txt", b"new a"),
+               sc.Entry(b"new.txt", b"new"),
+               sc.Entry(b"last.bin", os.urandom(sc.CHUNK_RAW_MAX + 1000), bend_stream=sc.flip_chunk(chunk))]
+    sfx = sc.write(tmp_path / "setup.exe", stub, sc.into(wine, out), entries)
+    assert wine.run(sfx, timeout=60).returncode == 23
+    assert sc.tree(out) == before
+
+
 def test_planted_run_folder_is_not_used(wine, stub, argdump, tmp_path):
     run_id = b"00" + os.urandom(4).hex().upper().encode()
     planted = temp_folder(wine) / f"~sfx{run_id.decode()}"

@@ -18,6 +18,11 @@ int decode(void*, const unsigned char* in, uint32_t n, wchar_t* out, uint32_t ca
   return int(n);
 }
 
+void progress(void* ctx, uint64_t) {
+  auto* r = static_cast<PassRunner*>(ctx);
+  if (r->during) r->during();
+}
+
 bool ask(void* ctx, const wchar_t*) {
   auto* r = static_cast<PassRunner*>(ctx);
   ++r->asked;
@@ -48,7 +53,7 @@ uint32_t PassRunner::run(uint8_t overwrite_mode, bool self_delete, bool compress
   x->self_delete = self_delete;
   x->folder = L"C:\\out\\";
   x->temp_folder = L"C:\\temp\\";
-  x->hooks = {this, fs.table(), decode, ask, nullptr};
+  x->hooks = {this, fs.table(), decode, ask, progress};
   x->in = space.in.data();
   x->in_cap = kInCap;
   x->window = space.window.data();

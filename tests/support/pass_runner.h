@@ -1,6 +1,7 @@
 #pragma once
 // Runs the extraction pass over records in memory on a fake file system:
 // shared by the unit tests and the fuzz target.
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -16,6 +17,7 @@ struct PassRunner {
   const wchar_t* fail_path = nullptr;
   bool answer = true;  // to the overwrite question
   int asked = 0;
+  std::function<void()> during;  // called as the data goes
 
   PassRunner() {
     fs.add_folder(L"C:");
