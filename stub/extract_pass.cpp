@@ -220,7 +220,6 @@ uint32_t settle_folder(Extraction* x, size_t base_len, size_t end, bool make) {
     if (r) return r;
   }
   if (!made) made = made_by_run(x, end);
-  if (end >= kPathChars) return kErrNameTooLong;
   for (size_t i = 0; i < end; ++i) x->checked[i] = x->path[i];
   x->checked[end] = 0;
   x->checked_made = made;
