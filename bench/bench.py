@@ -273,29 +273,18 @@ def extract_phase(wine: Wine, out: Path, work: Path, tmpfs: Path, src: Path, siz
             ["7z", "x", "-bd", "-bso0", "-y", f"-o{d}", out / "s.7z.run"])
     results = {}
     for place, base in (("disk", work), ("tmpfs", tmpfs)):
-        for r in range(ROUNDS):
-            print(f"extraction round {r + 1} to {place}...", flush=True)
-            for name, job in extractions.items():
-                d = base / "x"
-                shutil.rmtree(d, ignore_errors=True)
-                d.mkdir()
-                subprocess.run(["sync"])
-                results.setdefault((name, place), []).append(job(d))
-                diff = subprocess.run(["diff", "-r", src, d], capture_output=True)
-                if diff.returncode != 0:
-                    raise SystemExit(f"{name} to {place}: the extracted tree differs from the source")
-                shutil.rmtree(d)
+        rounds(results, place, extractions, src, base)
     print(f"\nevery extraction checked with diff -r\n{'extraction':28} {'disk s':>8} {'MB/s':>7} "
           f"{'tmpfs s':>8} {'MB/s':>7} {'peak MB':>8}")
     for name in extractions:
-        disk_s, peak1, _ = best(results[(name, "disk")])
-        tmp_s, peak2, _ = best(results[(name, "tmpfs")])
+        disk_s, peak1, _ = best(results[("disk", name)])
+        tmp_s, peak2, _ = best(results[("tmpfs", name)])
         print(f"{name:28} {disk_s:8.2f} {size / MB / disk_s:7.1f} {tmp_s:8.2f} "
               f"{size / MB / tmp_s:7.1f} {max(peak1, peak2) / 1024:8.1f}")
-    sfx_s = {p: best(results[("SFX file (silent, Wine)", p)])[0] for p in ("disk", "tmpfs")}
-    makeself_tmpfs = best(results[("makeself extractor", "tmpfs")])
-    sfx_tmpfs = best(results[("SFX file (silent, Wine)", "tmpfs")])
-    tar_disk = best(results[("tar -xf (uncompressed tar)", "disk")])[0]
+    sfx_s = {p: best(results[(p, "SFX file (silent, Wine)")])[0] for p in ("disk", "tmpfs")}
+    makeself_tmpfs = best(results[("tmpfs", "makeself extractor")])
+    sfx_tmpfs = best(results[("tmpfs", "SFX file (silent, Wine)")])
+    tar_disk = best(results[("disk", "tar -xf (uncompressed tar)")])[0]
     print(f"\nextraction time to tmpfs, makeself / SFX file: {makeself_tmpfs[0] / sfx_tmpfs[0]:.2f} "
           f"(CPU, the SFX file's with its Wine server: {makeself_tmpfs[2] / sfx_tmpfs[2]:.2f}) (goal >= 1)")
     print(f"extraction time to disk, SFX file / tar -xf: {sfx_s['disk'] / tar_disk:.2f} (goal <= 1.2)")
@@ -331,22 +320,23 @@ def manifest(tree: Path, path: Path) -> int:
 OLD_FLOOR = "old stub's floor"  # the calls the stub made per file before its one pass
 
 
-def rounds(results: dict, label: str, jobs: dict, source: Path, tmpfs: Path):
-    """Each job in turn into an empty folder on the tmpfs, ROUNDS times; the
-    extractions (not the floors, which write zeros) checked with diff -r."""
+def rounds(results: dict, label: str, jobs: dict, source: Path, base: Path):
+    """Each job in turn into an empty folder below base, ROUNDS times; the
+    extractions (not the floors, which write zeros) checked with diff -r.
+    results[(label, name)] gets each round's figures."""
     for r in range(ROUNDS):
-        print(f"{label} round {r + 1} to tmpfs...", flush=True)
+        print(f"{label} round {r + 1} into {base}...", flush=True)
         for name, job in jobs.items():
-            d = tmpfs / "x"
+            d = base / "x"
             shutil.rmtree(d, ignore_errors=True)
             d.mkdir()
             subprocess.run(["sync"])
             results.setdefault((label, name), []).append(job(d))
             wall, _, cpu = results[(label, name)][-1]
             print(f"  {name}: {wall:.2f} s, CPU {cpu:.2f} s", flush=True)
-            if r == 0 and "floor" not in name and subprocess.run(
+            if "floor" not in name and subprocess.run(
                     ["diff", "-r", source, d], capture_output=True).returncode != 0:
-                raise SystemExit(f"{name} of the {label}: the extracted files differ")
+                raise SystemExit(f"{name} ({label}): the extracted files differ from the source")
             shutil.rmtree(d)
 
 
