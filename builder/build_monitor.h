@@ -7,6 +7,15 @@
 
 namespace tw {
 
+// A resource edit of the stub that failed. The build goes on without it:
+// the stub keeps its own icon or version information, or has no manifest.
+struct EditFailure {
+  enum Edit { kIcon, kVersion, kManifest };
+  Edit edit;
+  std::wstring source;  // the file the edit read; empty for the manifest
+  std::string reason;   // short English words: "no icon group", "truncated .ICO", ...
+};
+
 class BuildMonitor {
  public:
   virtual ~BuildMonitor() = default;
@@ -17,6 +26,8 @@ class BuildMonitor {
   virtual void progress(uint64_t file_done, uint64_t file_size, uint64_t done_before,
                         uint64_t total) = 0;
   virtual bool cancelled() = 0;
+  // A resource edit failed; the build goes on and ends as it would have.
+  virtual void edit_failed(const EditFailure&) {}
   // The end of a build that did not fail: completed, or cancelled (the
   // target is deleted by then). Failures arrive as BuildError instead.
   virtual void finished(bool completed) = 0;

@@ -101,7 +101,8 @@ class ViewSource : public EditSource {
 
 // The stub with the resource edits of the options, ready to be written.
 peres::Bytes edited_stub(Platform& platform, const BuildOptions& o, const RunFlags& flags,
-                         const CarriedResources& carried, uint32_t codepage) {
+                         const CarriedResources& carried, uint32_t codepage,
+                         BuildMonitor& monitor) {
   StubEdits edits;
   edits.manifest_template.assign(reinterpret_cast<const char*>(carried.manifest.data),
                                  carried.manifest.size);
@@ -111,6 +112,7 @@ peres::Bytes edited_stub(Platform& platform, const BuildOptions& o, const RunFla
     if (!view) return nullptr;
     return std::make_unique<ViewSource>(std::move(view));
   };
+  edits.report_failure = [&monitor](const EditFailure& f) { monitor.edit_failed(f); };
   peres::Bytes stub(carried.stub.data, carried.stub.data + carried.stub.size);
   return edit_stub_resources(stub, o, flags, edits);
 }
@@ -213,7 +215,7 @@ BuildResult build_sfx(BuildOptions o, const RunFlags& flags, const CarriedResour
   // nothing half-done. The file is written under a temporary name and
   // replaces the target only when complete; failing or cancelled, it is
   // removed and the target stays.
-  peres::Bytes stub = edited_stub(platform, o, flags, carried, texts.codepage);
+  peres::Bytes stub = edited_stub(platform, o, flags, carried, texts.codepage, monitor);
   BuildResult result;
   result.target_existed = previous.exists;
   {

@@ -20,15 +20,27 @@ bool has_ico_extension(const std::wstring& path) {
   return ext == L".ICO";
 }
 
+void report(const StubEdits& e, EditFailure::Edit edit, const std::wstring& path,
+            const char* reason) {
+  if (e.report_failure) e.report_failure(EditFailure{edit, path, reason});
+}
+
 // Opens the source and runs the edit with it; a source that cannot be
 // opened, or needs more memory than there is, is a failed edit.
 template <typename Edit>
-void with_source(const StubEdits& e, const std::wstring& path, peres::Bytes* stub, Edit edit) {
+void with_source(const StubEdits& e, EditFailure::Edit which, const std::wstring& path,
+                 peres::Bytes* stub, Edit edit) {
+  const char* reason = nullptr;
   try {
     std::unique_ptr<EditSource> source = e.open_source(path);
-    if (source) edit(source->bytes(), stub);
+    if (!source)
+      reason = "cannot read the file";
+    else if (peres::Result r = edit(source->bytes(), stub); !r)
+      reason = r.text();
   } catch (const std::bad_alloc&) {
+    reason = "out of memory";
   }
+  if (reason) report(e, which, path, reason);
 }
 
 }  // namespace
@@ -47,21 +59,22 @@ peres::Bytes edit_stub_resources(const peres::Bytes& stub, const BuildOptions& o
   std::wstring icon = trim(o.icon_file);
   bool run_mode = o.extraction_mode == kExtractAndRun;
   if (!icon.empty() && has_ico_extension(icon))
-    with_source(e, icon, &out, ReplaceIconFromIco);
+    with_source(e, EditFailure::kIcon, icon, &out, ReplaceIconFromIco);
   else if (!icon.empty())
-    with_source(e, icon, &out, CopyIconFromExecutable);
+    with_source(e, EditFailure::kIcon, icon, &out, CopyIconFromExecutable);
   else if (run_mode)
-    with_source(e, o.executable, &out, CopyIconFromExecutable);
+    with_source(e, EditFailure::kIcon, o.executable, &out, CopyIconFromExecutable);
 
   if (!icon.empty() && flags.copy_version_from_icon)
-    with_source(e, icon, &out, CopyVersionInfo);
+    with_source(e, EditFailure::kVersion, icon, &out, CopyVersionInfo);
   else if (run_mode)
-    with_source(e, o.executable, &out, CopyVersionInfo);
+    with_source(e, EditFailure::kVersion, o.executable, &out, CopyVersionInfo);
 
   if (o.uac_elevation == 1 || o.uac_elevation == 2) {
     std::string text = uac_manifest(e.manifest_template, o.uac_elevation);
-    WriteResource(&out, ResName::number(kRtManifest), ResName::number(1),
-                  Bytes(text.begin(), text.end()));
+    Result r = WriteResource(&out, ResName::number(kRtManifest), ResName::number(1),
+                             Bytes(text.begin(), text.end()));
+    if (!r) report(e, EditFailure::kManifest, std::wstring(), r.text());
   }
 
   // Without the record the stub would read the names in its system's code

@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "build_monitor.h"
 #include "build_options.h"
 #include "bytes.h"
 
@@ -29,15 +30,16 @@ struct StubEdits {
   std::string manifest_template;  // the carried "XML"/"UAC" text
   uint32_t codepage = 0;          // of the names, parameters and custom folder
   OpenEditSource open_source;
+  std::function<void(const EditFailure&)> report_failure;  // may be empty
 };
 
 // The stub with the edits the options ask for: icon from the icon file (an
 // ".ICO" file, else an executable) or, in run mode without one, from the
 // file to run; version information from the icon file with -iv, else in
 // run mode from the file to run; the manifest for UAC levels 1 and 2; the
-// code page as RCDATA "CODEPAGE". An edit that fails is left out silently
-// and the others still happen; only a stub that cannot take the code-page
-// record throws BuildError (the carried stub is damaged).
+// code page as RCDATA "CODEPAGE". An edit that fails is left out and
+// reported, and the others still happen; only a stub that cannot take the
+// code-page record throws BuildError (the carried stub is damaged).
 peres::Bytes edit_stub_resources(const peres::Bytes& stub, const BuildOptions& o,
                                  const RunFlags& flags, const StubEdits& edits);
 

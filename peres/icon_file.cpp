@@ -7,27 +7,27 @@ namespace tw::peres {
 // Icon file: reserved, type, count (2 bytes each); then per image 16 bytes:
 // width, height, colour count, reserved (1 byte each), planes, bit count
 // (2 each), image size, image offset in the file (4 each).
-bool parse_icon_file(ByteView f, IconFile* out) {
+Result parse_icon_file(ByteView f, CopyBudget* budget, IconFile* out) {
   IconFile icon;
   uint16_t count = 0;
-  if (!read_u16(f, 4, &count) || !in_bounds(6, 16ull * count, f.size())) return false;
+  if (!read_u16(f, 4, &count) || !in_bounds(6, 16ull * count, f.size()))
+    return Fault::kTruncatedIco;
   memcpy(icon.header, f.data(), 6);
-  uint64_t total = 0;
   for (uint16_t i = 0; i < count; ++i) {
     uint32_t at = 6 + 16u * i, size = 0, offset = 0;
     read_u32(f, at + 8, &size);
     read_u32(f, at + 12, &offset);
+    if (!in_bounds(offset, size, f.size())) return Fault::kTruncatedIco;
     // Images do not overlap, so together they fit in the file: entries that
     // share their bytes many times over are damage, not a reason to copy.
-    total += size;
-    if (!in_bounds(offset, size, f.size()) || total > f.size()) return false;
+    if (Fault fault = budget->spend(size); fault != Fault::kNone) return fault;
     IconImage image;
     memcpy(image.entry, &f[at], 12);
     image.data.assign(f.begin() + offset, f.begin() + offset + size);
     icon.images.push_back(std::move(image));
   }
   *out = std::move(icon);
-  return true;
+  return Fault::kNone;
 }
 
 // Group resource: the 6-byte header, then per image 14 bytes: the first 12

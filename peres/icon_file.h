@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "bytes.h"
+#include "copy_budget.h"
 
 namespace tw::peres {
 
@@ -16,9 +17,9 @@ struct IconFile {
   std::vector<IconImage> images;
 };
 
-// False when the file is shorter than its directory or an image it lists,
-// or its images together are larger than the file.
-bool parse_icon_file(ByteView file, IconFile* out);
+// Fault::kTruncatedIco when the file is shorter than its directory or an
+// image it lists; the budget's fault when the images do not fit in it.
+Result parse_icon_file(ByteView file, CopyBudget* budget, IconFile* out);
 
 // The group resource of an icon file whose images get identifiers 1..count.
 Bytes make_icon_group(const IconFile& icon);

@@ -17,6 +17,9 @@ class Rewriter {
   Rewriter(const Bytes& f, const PeImage& pe) : f_(f), pe_(pe) {}
 
   bool write(const ResourceTree& tree, Bytes* out) {
+    // Sections are padded to the file alignment: past the format's 64 KiB
+    // one a damaged header would make that padding gigabytes long.
+    if (pe_.file_alignment > 0x10000) return false;
     int r = in_place_section();
     bool ok = r >= 0 ? rebuild_in_place(size_t(r), tree) : append_section(tree);
     if (!ok || !finish()) return false;

@@ -9,8 +9,8 @@ namespace tw::peres {
 // move behind it); otherwise a new resource section is added at the end.
 // The copy carries no certificate table and nothing behind its last
 // section; its checksum is recomputed unless it was 0. False (and `out`
-// untouched) when the file is not a sound PE file or has no room for the
-// change.
+// untouched) when the file is not a sound PE file, has a file alignment
+// above 64 KiB or has no room for the change.
 bool write_with_resources(const Bytes& file, const ResourceTree& tree, Bytes* out);
 
 }  // namespace tw::peres

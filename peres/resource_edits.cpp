@@ -1,5 +1,7 @@
 #include "resource_edits.h"
 
+#include <map>
+#include <set>
 #include <vector>
 
 #include "icon_file.h"
@@ -74,87 +76,100 @@ uint16_t version_language(const ResourceTree& tree) {
 
 }  // namespace
 
-bool edit_resources(Bytes* target, const std::function<bool(ResourceTree&)>& edit) {
+Result edit_resources(Bytes* target, const std::function<Result(ResourceTree&)>& edit) {
   ResourceTree tree;
   Bytes written;
-  if (!read_pe_resources(*target, &tree) || !edit(tree)) return false;
+  if (!read_pe_resources(*target, &tree)) return Fault::kTargetRefused;
+  if (Result r = edit(tree); !r) return r;
   prune(tree);
-  if (!write_with_resources(*target, tree, &written)) return false;
+  if (!write_with_resources(*target, tree, &written)) return Fault::kTargetRefused;
   target->swap(written);
-  return true;
+  return Fault::kNone;
 }
 
 uint16_t GetVersionLanguage(ByteView file) {
   ResourceTree tree;
-  return read_pe_resources(file, &tree, {kRtVersion}) ? version_language(tree) : 0;
+  return read_pe_resources(file, &tree, ReadScope{{kRtVersion}, {}}) ? version_language(tree) : 0;
 }
 
-bool ReplaceIconFromIco(ByteView icon_file, Bytes* target) {
+Result ReplaceIconFromIco(ByteView icon_file, Bytes* target) {
   IconFile icon;
-  if (!parse_icon_file(icon_file, &icon)) return false;
-  return edit_resources(target, [&](ResourceTree& tree) {
+  CopyBudget budget(icon_file.size(), kMaxResourceGain);
+  if (Result r = parse_icon_file(icon_file, &budget, &icon); !r) return r;
+  return edit_resources(target, [&](ResourceTree& tree) -> Result {
     GroupRemoval old = remove_first_icon_group(tree);
-    if (!old.ok) return false;
+    if (!old.ok) return Fault::kTargetRefused;
     uint16_t language = version_language(tree);
     for (size_t i = 0; i < icon.images.size(); ++i)
       tree[ResName::number(kRtIcon)][ResName::number(uint16_t(i + 1))][language] =
           ResData{icon.images[i].data, 0};
     ResName name = old.had_group ? old.name : ResName::number(1);
     tree[ResName::number(kRtGroupIcon)][name][language] = ResData{make_icon_group(icon), 0};
-    return true;
+    return Fault::kNone;
   });
 }
 
-bool CopyIconFromExecutable(ByteView source, Bytes* target) {
-  ResourceTree from;
-  if (!read_pe_resources(source, &from, {kRtIcon, kRtGroupIcon})) return false;
+Result CopyIconFromExecutable(ByteView source, Bytes* target) {
+  // The groups first, then only the images the first group names.
+  CopyBudget budget(source.size(), kMaxResourceGain);
+  ResourceTree from, images;
+  if (Result r = read_pe_resources(source, &from, ReadScope{{kRtGroupIcon}, {}}, &budget); !r)
+    return r;
   const NameMap* groups = names_of(from, kRtGroupIcon);
-  if (!groups || groups->empty()) return false;
+  if (!groups || groups->empty()) return Fault::kNoIconGroup;
   const auto& group = *groups->begin();
-  return edit_resources(target, [&](ResourceTree& tree) {
+  std::map<uint16_t, std::vector<uint16_t>> ids;  // by language
+  std::set<uint16_t> wanted;
+  for (const auto& lang : group.second) {
+    if (!icon_group_ids(lang.second.data, &ids[lang.first])) return Fault::kDamagedIconGroup;
+    wanted.insert(ids[lang.first].begin(), ids[lang.first].end());
+  }
+  ReadScope named{{kRtIcon}, [&](uint16_t, uint16_t id) { return wanted.count(id) != 0; }};
+  if (Result r = read_pe_resources(source, &images, named, &budget); !r) return r;
+  return edit_resources(target, [&](ResourceTree& tree) -> Result {
     GroupRemoval old = remove_first_icon_group(tree);
-    if (!old.ok) return false;
+    if (!old.ok) return Fault::kTargetRefused;
     ResName name = old.had_group ? old.name : group.first;
     for (const auto& lang : group.second) {
-      std::vector<uint16_t> ids;
-      if (!icon_group_ids(lang.second.data, &ids)) return false;
-      for (uint16_t id : ids) {
-        const ResData* image = find_image(from, id, lang.first);
-        if (!image) return false;
+      for (uint16_t id : ids[lang.first]) {
+        const ResData* image = find_image(images, id, lang.first);
+        if (!image) return Fault::kMissingIconImage;
         tree[ResName::number(kRtIcon)][ResName::number(id)][lang.first] = *image;
       }
       tree[ResName::number(kRtGroupIcon)][name][lang.first] = lang.second;
     }
-    return true;
+    return Fault::kNone;
   });
 }
 
-bool CopyVersionInfo(ByteView source, Bytes* target) {
+Result CopyVersionInfo(ByteView source, Bytes* target) {
+  CopyBudget budget(source.size(), kMaxResourceGain);
   ResourceTree from;
-  if (!read_pe_resources(source, &from, {kRtVersion})) return false;
+  if (Result r = read_pe_resources(source, &from, ReadScope{{kRtVersion}, {}}, &budget); !r)
+    return r;
   const NameMap* versions = names_of(from, kRtVersion);
-  if (!versions || versions->empty()) return false;
-  return edit_resources(target, [&](ResourceTree& tree) {
+  if (!versions || versions->empty()) return Fault::kNoVersionInfo;
+  return edit_resources(target, [&](ResourceTree& tree) -> Result {
     tree[ResName::number(kRtVersion)] = *versions;
-    return true;
+    return Fault::kNone;
   });
 }
 
-bool WriteResourceInLanguage(Bytes* target, const ResName& type, const ResName& name,
-                             uint16_t language, const Bytes& data) {
-  return edit_resources(target, [&](ResourceTree& tree) {
+Result WriteResourceInLanguage(Bytes* target, const ResName& type, const ResName& name,
+                               uint16_t language, const Bytes& data) {
+  return edit_resources(target, [&](ResourceTree& tree) -> Result {
     tree[type][name][language] = ResData{data, 0};
-    return true;
+    return Fault::kNone;
   });
 }
 
-bool WriteResource(Bytes* target, const ResName& type, const ResName& name, const Bytes& data) {
-  return edit_resources(target, [&](ResourceTree& tree) {
+Result WriteResource(Bytes* target, const ResName& type, const ResName& name, const Bytes& data) {
+  return edit_resources(target, [&](ResourceTree& tree) -> Result {
     uint16_t language = version_language(tree);
     LanguageMap& languages = tree[type][name];
     languages.clear();
     languages[language] = ResData{data, 0};
-    return true;
+    return Fault::kNone;
   });
 }
 

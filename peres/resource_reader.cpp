@@ -11,36 +11,44 @@ const uint32_t kHighBit = 0x80000000u;
 
 class TreeReader {
  public:
-  TreeReader(ByteView f, const PeImage& pe, uint32_t base, uint32_t limit,
-             const std::vector<uint16_t>& types)
-      : f_(f), pe_(pe), base_(base), limit_(limit), types_(types) {}
+  TreeReader(ByteView f, const PeImage& pe, uint32_t base, uint32_t limit, const ReadScope& scope,
+             CopyBudget& budget)
+      : f_(f), pe_(pe), base_(base), limit_(limit), scope_(scope), budget_(budget) {}
 
-  bool read(ResourceTree* out) {
+  Result read(ResourceTree* out) {
     ResourceTree tree;
-    bool ok = read_directory(0, 0, [&](const ResName& type, uint32_t dir) {
-      NameMap& names = tree[type];
-      bool keep = types_.empty() ||
-                  (type.is_id && std::count(types_.begin(), types_.end(), type.id));
-      return read_directory(dir, 1, [&](const ResName& name, uint32_t dir2) {
-        LanguageMap& langs = names[name];
-        return read_directory(dir2, 2, [&](const ResName& lang, uint32_t entry) {
+    bool ok = read_directory(0, 0, scope_.types.empty(), [&](const ResName& type, uint32_t dir) {
+      NameMap* names = kept_type(type) ? &tree[type] : nullptr;
+      bool all_names = names && !scope_.ids;
+      return read_directory(dir, 1, all_names, [&](const ResName& name, uint32_t dir2) {
+        bool keep = all_names || (names && name.is_id && scope_.ids(type.id, name.id));
+        LanguageMap seen;  // languages of a name that is only checked
+        LanguageMap& langs = keep ? (*names)[name] : seen;
+        return read_directory(dir2, 2, false, [&](const ResName& lang, uint32_t entry) {
           if (!lang.is_id || langs.count(lang.id)) return false;
           return read_data(entry, &langs[lang.id], keep);
         });
       });
     });
-    if (!ok) return false;
-    if (!types_.empty())
-      for (auto it = tree.begin(); it != tree.end();)
-        it = it->first.is_id && std::count(types_.begin(), types_.end(), it->first.id)
-                 ? std::next(it)
-                 : tree.erase(it);
+    if (fault_ != Fault::kNone) return fault_;
+    if (!ok) return Fault::kDamaged;
     *out = std::move(tree);
-    return true;
+    return Fault::kNone;
   }
 
  private:
   bool fits(uint32_t offset, uint64_t size) const { return in_bounds(offset, size, limit_); }
+
+  bool kept_type(const ResName& type) const {
+    return scope_.types.empty() ||
+           (type.is_id && std::count(scope_.types.begin(), scope_.types.end(), type.id));
+  }
+
+  // Charges n bytes to the budget; false (and the fault kept) past it.
+  bool spend(uint64_t n) {
+    if (fault_ == Fault::kNone) fault_ = budget_.spend(n);
+    return fault_ == Fault::kNone;
+  }
 
   // Directory table (16 bytes): Characteristics, TimeDateStamp (4 each),
   // MajorVersion, MinorVersion, NumberOfNamedEntries, NumberOfIdEntries
@@ -49,8 +57,9 @@ class TreeReader {
   // offset of a subdirectory, else offset of a data entry). Offsets count
   // from the start of the resource directory. Levels 0 and 1 hold only
   // subdirectories, level 2 only data entries.
+  // The names of entries that are not kept are checked, not copied.
   template <typename Visit>
-  bool read_directory(uint32_t dir, int level, Visit visit) {
+  bool read_directory(uint32_t dir, int level, bool copy_names, Visit visit) {
     if (!visited_.insert(dir).second) return false;  // a loop or a shared table
     uint16_t named = 0, ids = 0;
     if (!fits(dir, 16) || !read_u16(f_, base_ + dir + 12, &named) ||
@@ -64,7 +73,7 @@ class TreeReader {
       read_u32(f_, base_ + dir + 20 + 8 * i, &target);
       ResName name;
       if (name_field & kHighBit) {
-        if (!read_string(name_field & ~kHighBit, &name)) return false;
+        if (!read_string(name_field & ~kHighBit, &name, copy_names)) return false;
       } else {
         if (name_field > 0xFFFF) return false;
         name = ResName::number(uint16_t(name_field));
@@ -77,11 +86,13 @@ class TreeReader {
   }
 
   // String: length in UTF-16 units (2 bytes), then the units, no NUL.
-  bool read_string(uint32_t at, ResName* name) {
+  bool read_string(uint32_t at, ResName* name, bool copy) {
     uint16_t length = 0;
     if (!fits(at, 2) || !read_u16(f_, base_ + at, &length) || !fits(at + 2, 2ull * length))
       return false;
     name->is_id = false;
+    if (!copy) return true;
+    if (!spend(2 + 2ull * length)) return false;
     name->text.resize(length);
     for (uint16_t i = 0; i < length; ++i) {
       uint16_t unit = 0;
@@ -100,7 +111,9 @@ class TreeReader {
     read_u32(f_, base_ + entry + 4, &size);
     read_u32(f_, base_ + entry + 8, &out->codepage);
     if (size && !pe_.rva_to_offset(rva, size, &offset)) return false;
-    if (copy) out->data.assign(f_.begin() + offset, f_.begin() + offset + size);
+    if (!copy) return true;
+    if (!spend(uint64_t(size) + 24)) return false;
+    out->data.assign(f_.begin() + offset, f_.begin() + offset + size);
     return true;
   }
 
@@ -108,30 +121,35 @@ class TreeReader {
   const PeImage& pe_;
   uint32_t base_;   // file offset of the resource directory
   uint32_t limit_;  // bytes from base_ to the end of its section's raw data
-  const std::vector<uint16_t>& types_;
+  const ReadScope& scope_;
+  CopyBudget& budget_;
+  Fault fault_ = Fault::kNone;  // of the budget
   std::set<uint32_t> visited_;
 };
 
 }  // namespace
 
-bool read_resources(ByteView file, const PeImage& pe, ResourceTree* out,
-                    const std::vector<uint16_t>& types) {
+Result read_resources(ByteView file, const PeImage& pe, ResourceTree* out, const ReadScope& scope,
+                      CopyBudget* budget) {
   DataDirectory dir = pe.directory(kDirResource);
   if (dir.address == 0 || dir.size == 0) {
     out->clear();
-    return true;
+    return Fault::kNone;
   }
   uint32_t base = 0;
   int s = pe.section_of(dir.address);
-  if (s < 0 || !pe.rva_to_offset(dir.address, 16, &base)) return false;
+  if (s < 0 || !pe.rva_to_offset(dir.address, 16, &base)) return Fault::kDamaged;
   const Section& sec = pe.sections[size_t(s)];
   uint32_t limit = sec.raw_offset + sec.raw_size - base;
-  return TreeReader(file, pe, base, limit, types).read(out);
+  CopyBudget file_size(file.size());
+  return TreeReader(file, pe, base, limit, scope, budget ? *budget : file_size).read(out);
 }
 
-bool read_pe_resources(ByteView file, ResourceTree* out, const std::vector<uint16_t>& types) {
+Result read_pe_resources(ByteView file, ResourceTree* out, const ReadScope& scope,
+                         CopyBudget* budget) {
   PeImage pe;
-  return parse_pe(file, &pe) && read_resources(file, pe, out, types);
+  if (!parse_pe(file, &pe)) return Fault::kNotPe;
+  return read_resources(file, pe, out, scope, budget);
 }
 
 }  // namespace tw::peres

@@ -14,24 +14,11 @@ import pytest
 
 import sfxcraft as sc
 import sfxreader as sr
+from pecraft import ico, image, sample_dll, shared_blob_dll
 from sample_trees import EXIT_BUILT, run_maker, write_tree
 
 RT_ICON, RT_RCDATA, RT_GROUP_ICON, RT_VERSION, RT_MANIFEST = 3, 10, 14, 16, 24
 LEVELS = {"un": "asInvoker", "uh": "highestAvailable", "ua": "requireAdministrator"}
-
-
-def ico(images) -> bytes:
-    """An icon file with one 16x16 entry per image (the bytes are not looked at)."""
-    head = struct.pack("<HHH", 0, 1, len(images))
-    at, entries = 6 + 16 * len(images), b""
-    for i, image in enumerate(images):
-        entries += struct.pack("<BBBBHHII", 16 + i, 16 + i, 0, 0, 1, 32, len(image), at)
-        at += len(image)
-    return head + entries + b"".join(images)
-
-
-def image(tag: int) -> bytes:
-    return bytes([0x28]) + bytes(39) + bytes([tag]) * (60 + tag)
 
 
 def resources(data: bytes, strict: bool = True) -> dict:
@@ -55,35 +42,6 @@ def of_type(res: dict, rtype) -> dict:
 def stub_part(path) -> bytes:
     data = path.read_bytes()
     return data[:sr.read_sfx(path).header_offset]
-
-
-def source_pe(tmp_path, bits: int):
-    """A resource-only DLL: icon group 5 in English (image tag 1) and German
-    (tags 2, 3), and version information in Korean."""
-    folder = tmp_path / f"pe{bits}"
-    folder.mkdir()
-    (folder / "en.ico").write_bytes(ico([image(1)]))
-    (folder / "de.ico").write_bytes(ico([image(2), image(3)]))
-    (folder / "r.rc").write_text(f"""
-LANGUAGE 0x09, 0x01
-5 ICON "en.ico"
-LANGUAGE 0x07, 0x01
-5 ICON "de.ico"
-LANGUAGE 0x12, 0x01
-1 VERSIONINFO
-FILEVERSION 1,2,3,4
-BEGIN
-  BLOCK "VarFileInfo"
-  BEGIN
-    VALUE "Translation", 0x412, 1200
-  END
-END
-""")
-    tool = "x86_64-w64-mingw32" if bits == 64 else "i686-w64-mingw32"
-    subprocess.run([f"{tool}-windres", "r.rc", "-O", "coff", "-o", "r.o"], cwd=folder, check=True)
-    subprocess.run([f"{tool}-gcc", "-shared", "-nostdlib", "-Wl,-e,0", "-o", "icons.dll", "r.o"],
-                   cwd=folder, check=True)
-    return folder / "icons.dll"
 
 
 def make_tree(root):
@@ -139,10 +97,17 @@ def test_icon_file_images_become_the_stubs_icon(wine, tmp_path, count):
     ("short.ico", ico([image(1), image(2)])[:-7]),
     ("noicons.exe", None),     # a sound PE without icons
     ("broken.exe", b"MZ" + bytes(100)),
+    # 300 images that are all one 1 MiB blob, 2,000 version names on one block:
+    # what they would give adds up far past the file's size.
+    ("shared.dll", lambda folder: shared_blob_dll(folder, 1 << 20, 300, 2000)),
 ])
 def test_unusable_icon_and_version_source_leaves_the_stub_as_without_one(wine, tmp_path, name, content):
     source = tmp_path / name
-    source.write_bytes(content if content is not None else wine.exe("resdump.exe").read_bytes())
+    if content is None:
+        content = wine.exe("resdump.exe").read_bytes()
+    elif callable(content):
+        content = content(tmp_path / "dll")
+    source.write_bytes(content)
     plain = stub_part(build(wine, tmp_path, name="plain.exe"))
     edited = build(wine, tmp_path, ["-ic", "-iv"], [source])
     assert stub_part(edited) == plain
@@ -151,7 +116,7 @@ def test_unusable_icon_and_version_source_leaves_the_stub_as_without_one(wine, t
 
 @pytest.mark.parametrize("bits", [32, 64])
 def test_icon_and_version_from_an_executable(wine, tmp_path, bits):
-    dll = source_pe(tmp_path, bits)
+    dll = sample_dll(tmp_path / f"pe{bits}", bits)
     src_res = resources(dll.read_bytes(), strict=False)
     sfx = build(wine, tmp_path, ["-ic", "-iv", "-ua", "-fm", "-s"],
                 [dll, wine.winpath(tmp_path / "out") + "\\"])

@@ -1,11 +1,19 @@
 #!/usr/bin/env python3
-"""Writes the fuzz target's seed corpus (tests/fuzz/corpus): option header
-and records of small crafted containers, sound and bent, without the stub
-executable in front."""
+"""Writes the seed corpora of the fuzz targets:
+- tests/fuzz/corpus (fuzz_container): option header and records of small
+  crafted containers, sound and bent, without the stub executable in front;
+- tests/fuzz/corpus-peres (fuzz_peres): small PE files and icon files,
+  sound, bent, and with entries that share one block of data. Needs the
+  MinGW tools and python3-pefile (scripts/setup.sh installs them)."""
+import struct
 import sys
+import tempfile
 from pathlib import Path
 
+import pefile
+
 sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "e2e"))
+import pecraft as pc  # noqa: E402
 import sfxcraft as sc  # noqa: E402
 
 HELPER = sc.Entry(b"xsfxdel~.exe", b"MZ helper", kind=sc.KIND_HELPER)
@@ -32,11 +40,41 @@ SEEDS = {
 }
 
 
+def aligned(dll: bytes, alignment: int) -> bytes:
+    """The DLL with this section and file alignment in its header."""
+    out = bytearray(dll)
+    struct.pack_into("<II", out, pefile.PE(data=dll).OPTIONAL_HEADER.get_file_offset() + 32,
+                     alignment, alignment)
+    return bytes(out)
+
+
+def pe_seeds(work: Path) -> dict:
+    icons = pc.ico([pc.image(1), pc.image(2)])
+    icons32 = pc.sample_dll(work / "32", 32).read_bytes()
+    return {
+        "icons32.dll": icons32,
+        "huge-alignment.dll": aligned(icons32, 1 << 30),
+        "icons64.dll": pc.sample_dll(work / "64", 64).read_bytes(),
+        "rcdata-only.dll": pc.build_dll(work / "bare", "1 RCDATA { \"x\" }", {}).read_bytes(),
+        "shared-blob.dll": pc.shared_blob_dll(work / "shared", 2048, 200, 100),
+        "two.ico": icons,
+        "empty.ico": pc.ico([]),
+        "truncated.ico": icons[:-5],
+        "shared.ico": icons[:22] + icons[6:22] + icons[38:],  # both images at one offset
+    }
+
+
 def main():
-    out = Path(__file__).resolve().parent / "corpus"
+    here = Path(__file__).resolve().parent
+    out = here / "corpus"
     out.mkdir(exist_ok=True)
     for name, (options, entries) in SEEDS.items():
         (out / name).write_bytes(sc.build(b"", options, entries))
+    out = here / "corpus-peres"
+    out.mkdir(exist_ok=True)
+    with tempfile.TemporaryDirectory() as work:
+        for name, data in pe_seeds(Path(work)).items():
+            (out / name).write_bytes(data)
 
 
 if __name__ == "__main__":

@@ -65,6 +65,8 @@ struct Recorder : tw::BuildMonitor {
   void progress(uint64_t, uint64_t, uint64_t, uint64_t) override {}
   bool cancelled() override { return sources >= cancel_after; }
   void finished(bool) override {}
+  void edit_failed(const tw::EditFailure& f) override { failed.push_back(f); }
+  std::vector<tw::EditFailure> failed;
 };
 
 class BuildCore : public ::testing::Test {
@@ -195,6 +197,18 @@ TEST_F(BuildCore, TemporaryTargetCommitAndLeftovers) {
   EXPECT_EQ(left.size(), 5u);
   EXPECT_EQ(left.count(L"/out/t.exe.~tw11111111.tmp"), 0u);
   EXPECT_EQ(left[L"/out/t.exe"].compare(0, 2, "MZ"), 0);
+}
+
+// A failed edit is heard of, and the build goes on.
+TEST_F(BuildCore, FailedIconEditReachesTheMonitor) {
+  fs.add_file(L"/src/a.txt", "a");
+  fs.add_file(L"/bad.ico", std::string("\0\0\1\0\1\0", 6));
+  o.icon_file = L"/bad.ico";
+  EXPECT_TRUE(build().completed);
+  ASSERT_EQ(monitor.failed.size(), 1u);
+  EXPECT_EQ(monitor.failed[0].edit, tw::EditFailure::kIcon);
+  EXPECT_EQ(monitor.failed[0].source, L"/bad.ico");
+  EXPECT_EQ(monitor.failed[0].reason, "truncated .ICO");
 }
 
 TEST_F(BuildCore, FailuresAndCancelKeepThePreviousTarget) {

@@ -87,5 +87,45 @@ TEST(PeresEdits, DamagedTargetGroupOrVersionData) {
   EXPECT_EQ(GetVersionLanguage(with(damaged)), 0);
 }
 
+// What an edit copies from a source adds up to no more than the source's
+// size and 16 MiB; past that it fails before copying, the target untouched.
+TEST(PeresEdits, SharedOrOversizedSourceDataIsRefused) {
+  const uint32_t kOverCap = kMaxResourceGain + 1;
+  std::vector<uint32_t> shared_300(300, 1);
+  shared_300[0] = 64 << 10;
+  Bytes big_ico = {0, 0, 1, 0, 1, 0, 16, 16, 0, 0, 1, 0, 32, 0, 0, 0, 0, 0, 22, 0, 0, 0};
+  put_u32(big_ico, 14, kOverCap);
+  big_ico.resize(22 + kOverCap, 'i');
+  struct Case {
+    const char* what;
+    Bytes source;
+    uint16_t shared_type;  // its entries all point at icon image 1; 0: none
+    Fault icon, version;
+  } cases[] = {
+      {"300 images of one 64 KiB blob", testing::icon_source(shared_300, 300, 0), kRtIcon,
+       Fault::kLargerThanFile, Fault::kNoVersionInfo},
+      {"2,000 version names on one 16 KiB image", testing::icon_source({16 << 10}, 1, 2000),
+       kRtVersion, Fault::kNone, Fault::kLargerThanFile},
+      {"a named image past the cap", testing::icon_source({kOverCap, 1}, 1, 0), 0, Fault::kOverCap,
+       Fault::kNoVersionInfo},
+      {"an image past the cap no group names", testing::icon_source({1, kOverCap}, 1, 0), 0,
+       Fault::kNone, Fault::kNoVersionInfo},
+      {"an icon file past the cap", big_ico, 0, Fault::kOverCap, Fault::kNotPe},
+  };
+  const Bytes stub = with(ResourceTree{});
+  for (Case& c : cases) {
+    if (c.shared_type) testing::share_icon_data(c.source, c.shared_type);
+    bool ico = c.source[0] == 0;
+    Bytes target = stub;
+    Result icon =
+        ico ? ReplaceIconFromIco(c.source, &target) : CopyIconFromExecutable(c.source, &target);
+    Result version = CopyVersionInfo(c.source, &target);
+    EXPECT_EQ(int(icon.fault()), int(c.icon)) << c.what;
+    EXPECT_EQ(int(version.fault()), int(c.version)) << c.what;
+    EXPECT_LE(target.size(), stub.size() + 0x5000) << c.what;  // 16 KiB gained at most
+    if (!icon && !version) EXPECT_EQ(target, stub) << c.what;
+  }
+}
+
 }  // namespace
 }  // namespace tw::peres

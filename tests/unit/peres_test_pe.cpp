@@ -2,6 +2,8 @@
 
 #include <string.h>
 
+#include "pe_writer.h"
+
 namespace tw::peres::testing {
 
 namespace {
@@ -19,6 +21,10 @@ void section(Bytes& f, size_t at, const char* name, uint32_t vsize, uint32_t va,
   put(f, at + 20, raw, 4);
   put(f, at + 36, flags, 4);
 }
+
+// Code pages that mark the data entries of icon_source: every entry of a
+// type carries kMark + type; icon image 1 carries kMark + 0xFF.
+const uint32_t kMark = 0x7E57C000;
 
 }  // namespace
 
@@ -72,6 +78,37 @@ Bytes make_pe(const PeShape& s) {
     f.resize(0x800 + s.overlay, 0x5A);
   }
   return f;
+}
+
+Bytes icon_source(const std::vector<uint32_t>& sizes, size_t named, uint16_t versions) {
+  ResourceTree t;
+  Bytes group = {0, 0, 1, 0, uint8_t(named), uint8_t(named >> 8)};
+  for (size_t i = 0; i < sizes.size(); ++i) {
+    t[ResName::number(kRtIcon)][ResName::number(uint16_t(i + 1))][0] =
+        ResData{Bytes(sizes[i], 'i'), i ? kMark + kRtIcon : kMark + 0xFF};
+    if (i >= named) continue;
+    Bytes entry = {16, 16, 0, 0, 1, 0, 32, 0, 0, 0, 0, 0, uint8_t(i + 1), 0};
+    put_u32(entry, 8, sizes[i]);
+    group.insert(group.end(), entry.begin(), entry.end());
+  }
+  t[ResName::number(kRtGroupIcon)][ResName::number(1)][0] = ResData{group, kMark + kRtGroupIcon};
+  for (uint16_t v = 1; v <= versions; ++v)
+    t[ResName::number(kRtVersion)][ResName::number(v)][0] = ResData{{'v'}, kMark + kRtVersion};
+  Bytes f;
+  write_with_resources(make_pe(PeShape{}), t, &f);
+  return f;
+}
+
+// Data entry (16 bytes): DataRVA, Size, CodePage, Reserved; the writer
+// puts them on 8-byte boundaries.
+void share_icon_data(Bytes& f, uint16_t type) {
+  size_t first = 0;
+  while (first < f.size() && u32_at(f, first + 8) != kMark + 0xFF) first += 8;
+  for (size_t at = 0; at + 16 <= f.size(); at += 8) {
+    if (u32_at(f, at + 8) != kMark + type) continue;
+    put_u32(f, at, u32_at(f, first));
+    put_u32(f, at + 4, u32_at(f, first + 4));
+  }
 }
 
 uint32_t u32_at(const Bytes& b, size_t at) {

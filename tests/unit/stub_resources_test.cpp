@@ -1,5 +1,6 @@
 // Which file each resource edit of a build takes, in the cases the e2e
-// tests do not build: run mode, and an icon file that fails.
+// tests do not build: run mode, and an icon file that fails; and what the
+// build hears of each failed edit.
 #include "stub_resources.h"
 
 #include <gtest/gtest.h>
@@ -34,10 +35,17 @@ Bytes pe_with(uint8_t tag) {
   return out;
 }
 
-TEST(StubResources, RunModeSourcesAndNoFallbackForAFailedIconFile) {
-  std::map<std::wstring, Bytes> files = {{L"C:\\src.dll", pe_with('S')},
-                                         {L"C:\\run.exe", pe_with('R')}};
+TEST(StubResources, SourcesOfEachEditAndTheFailuresReported) {
+  std::map<std::wstring, Bytes> files = {
+      {L"C:\\src.dll", pe_with('S')}, {L"C:\\run.exe", pe_with('R')},
+      {L"C:\\bare.dll", testing::make_pe({})}, {L"C:\\bad.ico", {0, 0, 1, 0, 1, 0}}};
+  std::wstring failures;
   StubEdits edits;
+  edits.report_failure = [&](const EditFailure& f) {
+    const wchar_t* kEdits[] = {L"icon", L"version", L"manifest"};
+    failures += kEdits[f.edit] + (L" " + f.source + L": ") +
+                std::wstring(f.reason.begin(), f.reason.end()) + L";";
+  };
   edits.open_source = [&](const std::wstring& path) -> std::unique_ptr<EditSource> {
     auto it = files.find(path);
     return it == files.end() ? nullptr : std::make_unique<InMemory>(it->second);
@@ -46,13 +54,21 @@ TEST(StubResources, RunModeSourcesAndNoFallbackForAFailedIconFile) {
     const wchar_t* icon;
     bool iv;
     uint8_t icon_tag, version_tag;  // 0: none
+    const wchar_t* failures;
   } cases[] = {
-      {L"", true, 'R', 'R'},
-      {L" C:\\src.dll ", false, 'S', 'R'},
-      {L"C:\\src.dll", true, 'S', 'S'},
-      {L"C:\\missing.ico", true, 0, 0},  // neither edit falls back to the run file
+      {L"", true, 'R', 'R', L""},
+      {L" C:\\src.dll ", false, 'S', 'R', L""},
+      {L"C:\\src.dll", true, 'S', 'S', L""},
+      // Neither edit falls back to the run file.
+      {L"C:\\missing.ico", true, 0, 0,
+       L"icon C:\\missing.ico: cannot read the file;"
+       L"version C:\\missing.ico: cannot read the file;"},
+      {L"C:\\bare.dll", true, 0, 0,
+       L"icon C:\\bare.dll: no icon group;version C:\\bare.dll: no version information;"},
+      {L"C:\\bad.ico", false, 0, 'R', L"icon C:\\bad.ico: truncated .ICO;"},
   };
   for (const Case& c : cases) {
+    failures.clear();
     BuildOptions o;
     o.icon_file = c.icon;
     o.extraction_mode = kExtractAndRun;
@@ -67,8 +83,13 @@ TEST(StubResources, RunModeSourcesAndNoFallbackForAFailedIconFile) {
     };
     EXPECT_EQ(only(kRtIcon), c.icon_tag ? Bytes{c.icon_tag} : Bytes()) << int(&c - cases);
     EXPECT_EQ(only(kRtVersion), c.version_tag ? Bytes{c.version_tag} : Bytes()) << int(&c - cases);
+    EXPECT_EQ(failures, c.failures);
   }
-  EXPECT_THROW(edit_stub_resources(Bytes{'M', 'Z'}, BuildOptions(), RunFlags(), edits), BuildError);
+  BuildOptions uac;
+  uac.uac_elevation = 2;
+  failures.clear();
+  EXPECT_THROW(edit_stub_resources(Bytes{'M', 'Z'}, uac, RunFlags(), edits), BuildError);
+  EXPECT_EQ(failures, L"manifest : the stub cannot take the edit;");
 }
 
 }  // namespace
