@@ -57,6 +57,9 @@ int run_headless(StartupOptions& s, const CarriedResources& carried) {
 }  // namespace
 
 int run_maker() {
+  set_message_language(ui_language() == Language::kEnglish
+                           ? MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US)
+                           : MAKELANGID(LANG_KOREAN, SUBLANG_KOREAN));
   CarriedResources carried;
   if (!load_carried_resources(&carried)) {
     show_error(load_message(kMsgDamagedProgram));

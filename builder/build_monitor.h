@@ -28,6 +28,10 @@ class BuildMonitor {
   virtual bool cancelled() = 0;
   // A resource edit failed; the build goes on and ends as it would have.
   virtual void edit_failed(const EditFailure&) {}
+  // Called every few tens of milliseconds while the build waits for its
+  // compression workers: a window lets pending messages run. True when the
+  // build is cancelled meanwhile.
+  virtual bool waiting() { return cancelled(); }
   // The end of a build that did not fail: completed, or cancelled (the
   // target is deleted by then). Failures arrive as BuildError instead.
   virtual void finished(bool completed) = 0;

@@ -148,6 +148,7 @@ struct Container {
 bool write_container(ByteSink& sink, const Container& c, BuildMonitor& monitor, Platform& platform) {
   const BuildOptions& o = c.o;
   ContainerWriter writer(sink, o.data_compressed, compression_settings_from_environment());
+  writer.on_wait([&monitor] { return monitor.waiting(); });
   writer.write_header(make_header(o, c.texts));
 
   if (o.self_delete) {
@@ -187,9 +188,10 @@ bool write_container(ByteSink& sink, const Container& c, BuildMonitor& monitor, 
     source->check_at_end();
     progress.file_finished(item.size);
   }
-  if (!cancelled) writer.write_terminator();
-  writer.finish();  // also after a cancel: the chunks in flight end first
-  return !cancelled;
+  if (cancelled) return false;  // the chunks in flight are dropped
+  writer.write_terminator();
+  writer.finish();
+  return true;
 }
 
 }  // namespace
@@ -221,8 +223,12 @@ BuildResult build_sfx(BuildOptions o, const RunFlags& flags, const CarriedResour
   {
     PendingTarget target(platform, o.target_file);
     target.sink().write(stub.data(), stub.size());
-    result.completed = write_container(target.sink(), {o, carried, items, texts, previous}, monitor,
-                                       platform);
+    try {
+      result.completed = write_container(target.sink(), {o, carried, items, texts, previous},
+                                         monitor, platform);
+    } catch (const ChunkPipeline::Abandoned&) {
+      result.completed = false;  // cancelled while waiting for a worker
+    }
     if (result.completed) target.commit();
   }
   monitor.finished(result.completed);

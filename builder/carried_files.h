@@ -17,6 +17,7 @@ struct CarriedResources {
   Blob self_delete; // "EXE"/"SELFDELETE": the self-delete helper
   Blob manifest;    // "XML"/"UAC": manifest template
   Blob usage;       // "TXT"/"CMDLINE": usage text, code page 949
+  Blob usage_en;    // "TXT"/"CMDLINE_EN": its English face (ASCII); may be absent
 };
 
 }  // namespace tw

@@ -31,7 +31,27 @@ void ChunkPipeline::stop_workers() {
     stop_ = true;
   }
   work_ready_.notify_all();
+  // Each worker ends its job in hand (it cannot stop inside one chunk's
+  // compression); meanwhile the window keeps answering.
+  if (wait_hook_) wait_until([this] { return busy_ == 0; }, false);
   workers_.clear();  // joins each
+}
+
+void ChunkPipeline::wait_until(const std::function<bool()>& done, bool give_up) {
+  const unsigned kLookEvery = 50;  // ms
+  for (;;) {
+    {
+      Lock lock(mutex_);
+      if (done()) return;
+      if (!wait_hook_) {
+        while (!done()) job_done_.wait(lock);
+        return;
+      }
+      job_done_.wait_for(lock, kLookEvery);
+      if (done()) return;
+    }
+    if (wait_hook_() && give_up) throw Abandoned();
+  }
 }
 
 void ChunkPipeline::write(const void* data, size_t n) {
@@ -95,10 +115,7 @@ void ChunkPipeline::submit() {
 
 void ChunkPipeline::write_next() {
   Job& job = jobs_[written_ % jobs_.size()];
-  {
-    Lock lock(mutex_);
-    while (!job.done) job_done_.wait(lock);
-  }
+  wait_until([&job] { return job.done; }, true);
   if (job.error) std::rethrow_exception(job.error);
   out_.write(job.out.data(), job.out.size());
   ++written_;
@@ -112,6 +129,7 @@ void ChunkPipeline::work(ChunkCompressor& compressor) {
       while (!stop_ && taken_ == submitted_) work_ready_.wait(lock);
       if (stop_) return;
       job = &jobs_[taken_++ % jobs_.size()];
+      ++busy_;
     }
     try {
       encode(*job, compressor);
@@ -121,6 +139,7 @@ void ChunkPipeline::work(ChunkCompressor& compressor) {
     {
       Lock lock(mutex_);
       job->done = true;
+      --busy_;
     }
     job_done_.notify_all();
   }

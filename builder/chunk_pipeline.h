@@ -17,6 +17,7 @@
 #include <stdint.h>
 
 #include <exception>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -30,6 +31,13 @@ class ByteSink;
 
 class ChunkPipeline {
  public:
+  // Thrown out of a wait when the wait hook gives up (the build was
+  // cancelled): nothing more is written, the queued jobs are dropped.
+  struct Abandoned {};
+  // Called about every 50 ms while the build's thread waits for a worker,
+  // so that a window can answer meanwhile; true gives up the wait.
+  using WaitHook = std::function<bool()>;
+
   // compressed: chunks become zlib chunk records; else they are stored raw.
   ChunkPipeline(ByteSink& out, bool compressed, const CompressionSettings& settings);
   // Stops the workers; what is still queued is dropped (the build failed).
@@ -45,6 +53,7 @@ class ChunkPipeline {
   void commit_chunk(size_t n);
   // Waits for every queued job and writes it. Throws what a worker raised.
   void flush();
+  void on_wait(WaitHook hook) { wait_hook_ = std::move(hook); }
 
  private:
   struct Piece {
@@ -63,6 +72,9 @@ class ChunkPipeline {
   };
 
   void stop_workers();
+  // Waits until done() holds, calling the hook between looks; Abandoned
+  // when it gives up (give_up: else the hook's answer is ignored).
+  void wait_until(const std::function<bool()>& done, bool give_up);
   Job& filling();
   void submit();
   void write_next();  // waits for the oldest unwritten job, writes it
@@ -77,7 +89,9 @@ class ChunkPipeline {
   uint64_t submitted_ = 0;  // handed to the workers (guarded by mutex_)
   uint64_t taken_ = 0;      // taken by a worker (guarded by mutex_)
   uint64_t written_ = 0;    // written to out_ (the build's thread only)
+  unsigned busy_ = 0;       // workers encoding a job (guarded by mutex_)
   bool stop_ = false;
+  WaitHook wait_hook_;
   Mutex mutex_;
   CondVar work_ready_;
   CondVar job_done_;

@@ -53,6 +53,8 @@ class ContainerWriter {
   // Waits for the chunks in flight and writes all that is queued. Throws
   // the BuildError a worker raised (compression error, over-size stream).
   void finish();
+  // While the build's thread waits for a worker (see ChunkPipeline).
+  void on_wait(ChunkPipeline::WaitHook hook) { pipeline_.on_wait(std::move(hook)); }
 
  private:
   uint32_t write_head_and_name(const EntryHead& head, const std::string& name);

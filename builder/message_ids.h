@@ -27,6 +27,7 @@ enum MessageId : unsigned {
   kMsgLinkInSource = 65274,
   kMsgSpecialFileInSource = 65275,
   kMsgNamesWindowsCannotHold = 65276,
+  kMsgBuildCancelledKept = 65277,
 };
 
 }  // namespace tw

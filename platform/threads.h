@@ -42,6 +42,8 @@ class CondVar {
   CondVar(const CondVar&) = delete;
   CondVar& operator=(const CondVar&) = delete;
   void wait(Lock& l);
+  // Waits at most ms milliseconds (or until notified).
+  void wait_for(Lock& l, unsigned ms);
   void notify_one();
   void notify_all();
 

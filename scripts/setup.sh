@@ -13,7 +13,7 @@ packages=(
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 libz-mingw-w64-dev
   wine wine64 wine32:i386
   xvfb xauth x11-utils fonts-nanum locales
-  python3-pytest python3-pefile pigz imagemagick osslsigncode openssl
+  python3-pytest python3-pefile python3-fusepy xdotool pigz imagemagick osslsigncode openssl
   clang libclang-rt-14-dev dpkg-dev
 )
 

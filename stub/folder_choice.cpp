@@ -21,6 +21,27 @@ DWORD special_folder(int csidl) {
   return 0;
 }
 
+// Centres the dialog on its owner (the progress window; the work area
+// without one) and keeps it inside the work area: left to itself it can
+// open partly below the screen's edge.
+int CALLBACK place_dialog(HWND dialog, UINT msg, LPARAM, LPARAM) {
+  if (msg != BFFM_INITIALIZED) return 0;
+  RECT box, area;
+  GetWindowRect(dialog, &box);
+  if (!SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0)) return 0;
+  RECT around = area;
+  HWND owner = GetWindow(dialog, GW_OWNER);
+  if (owner && IsWindowVisible(owner)) GetWindowRect(owner, &around);
+  int w = box.right - box.left, h = box.bottom - box.top;
+  int x = (around.left + around.right - w) / 2, y = (around.top + around.bottom - h) / 2;
+  if (x + w > area.right) x = area.right - w;
+  if (y + h > area.bottom) y = area.bottom - h;
+  if (x < area.left) x = area.left;
+  if (y < area.top) y = area.top;
+  SetWindowPos(dialog, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  return 0;
+}
+
 DWORD ask_folder() {
   const ShellApi* shell = shell_api();
   if (!shell) return fail(g_stub.own_path, GetLastError());
@@ -30,6 +51,7 @@ DWORD ask_folder() {
   bi.pszDisplayName = display;
   bi.lpszTitle = g_stub.texts->choose_folder;
   bi.ulFlags = BIF_RETURNONLYFSDIRS | BIF_EDITBOX | BIF_NEWDIALOGSTYLE;  // 0x51
+  bi.lpfn = place_dialog;
   PIDLIST_ABSOLUTE chosen = shell->SHBrowseForFolderW(&bi);
   if (!chosen) return kQuietEnd;
   // The display name is not used: after some dialogs it holds nothing useful.

@@ -1,5 +1,6 @@
 #include "progress_window.h"
 
+#include "product_links.h"
 #include "wide.h"
 
 namespace progress {
@@ -7,7 +8,7 @@ namespace progress {
 namespace {
 
 const wchar_t kClassName[] = L"tarnwickwindowclass";
-const wchar_t kWebAddress[] = L"https://tarnwick.example/";
+const wchar_t kWebAddress[] = TW_WEB_ADDRESS;  // empty: no address line
 const int kWidth = 320;
 const int kHeight = 96;
 // The bar, inside a sunken edge from (14, 58) to (306, 82).

@@ -16,7 +16,7 @@ const int kAboutLinks[] = {kLAboutWeb, kLMail};
 class AboutWindow : public Window {
  public:
   int run(HWND owner, const std::wstring& caption) {
-    if (!create(L"Tfabout", caption + L" - 정보", WS_POPUP | WS_CAPTION | WS_SYSMENU, 400, 176,
+    if (!create(L"Tfabout", caption + pick({L" - 정보", L" - About"}), WS_POPUP | WS_CAPTION | WS_SYSMENU, 400, 176,
                 owner))
       return IDCANCEL;
     font_ = message_font();
@@ -24,17 +24,20 @@ class AboutWindow : public Window {
     link_ = message_font(false, true);
     std::wstring name = L"Tarnwick " + own_file_version();
     const ControlDef controls[] = {
-        {kLName, Kind::kLabel, 16, 16, 368, 20, name.c_str()},
+        {kLName, Kind::kLabel, 16, 16, 368, 20, {name.c_str(), nullptr}},
         {kLNotice, Kind::kLabel, 16, 42, 368, 36,
-         L"프리웨어: 이 프로그램은 무료로 사용하고 배포할 수 있습니다."},
-        {kLAboutWeb, Kind::kLink, 16, 84, 368, 18, TW_WEB_ADDRESS},
-        {kLMail, Kind::kLink, 16, 106, 368, 18, TW_MAIL_ADDRESS},
-        {kBOk, Kind::kDefButton, 292, 136, 92, 28, L"확인"},
+         {L"프리웨어: 이 프로그램은 무료로 사용하고 배포할 수 있습니다.",
+          L"Freeware: this program may be used and passed on free of charge."}},
+        {kLAboutWeb, Kind::kLink, 16, 84, 368, 18, {TW_WEB_ADDRESS, nullptr}},
+        {kLMail, Kind::kLink, 16, 106, 368, 18, {TW_MAIL_ADDRESS, nullptr}},
+        {kBOk, Kind::kDefButton, 292, 136, 92, 28, {L"확인", L"OK"}},
     };
     create_controls(hwnd_, controls, sizeof controls / sizeof controls[0], font_.get());
     SendDlgItemMessageW(hwnd_, kLName, WM_SETFONT, WPARAM(bold_.get()), FALSE);
     for (int id : kAboutLinks) SendDlgItemMessageW(hwnd_, id, WM_SETFONT, WPARAM(link_.get()), FALSE);
-    SetFocus(GetDlgItem(hwnd_, kBOk));
+    // An address this build was not given is not shown.
+    if (!*TW_WEB_ADDRESS) ShowWindow(GetDlgItem(hwnd_, kLAboutWeb), SW_HIDE);
+    if (!*TW_MAIL_ADDRESS) ShowWindow(GetDlgItem(hwnd_, kLMail), SW_HIDE);
     return show_modal();
   }
 

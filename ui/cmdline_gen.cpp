@@ -1,5 +1,9 @@
 #include "cmdline_gen.h"
 
+#include <wchar.h>
+
+#include <vector>
+
 #include "validation.h"
 
 namespace tw {
@@ -76,13 +80,31 @@ std::wstring generate_command_line(const CmdlineGenState& s) {
   for (const auto& sw : switches)
     if (sw.present) append(&line, std::wstring(L"-") + sw.name);
 
-  append(&line, command_line_value(s.esource));
-  append(&line, command_line_value(s.etarget));
-  if (s.rbiconcustom.checked) append(&line, command_line_value(s.eicon));
-  if (s.rbexecutefile.checked) append(&line, command_line_value(s.eexecutablefile));
-  if (on(s.rbcustom)) append(&line, command_line_value(s.ecustomdir));
-  if (s.ecmdparameters_enabled) append(&line, command_line_value(s.ecmdparameters));
+  // The positional slots the switches call for, in their order.
+  std::vector<std::wstring> values = {command_line_value(s.esource),
+                                      command_line_value(s.etarget)};
+  if (icon) values.push_back(command_line_value(s.eicon));
+  if (s.rbexecutefile.checked) values.push_back(command_line_value(s.eexecutablefile));
+  if (on(s.rbcustom)) values.push_back(command_line_value(s.ecustomdir));
+  if (s.ecmdparameters_enabled) values.push_back(command_line_value(s.ecmdparameters));
+  while (!values.empty() && values.back().empty()) values.pop_back();
+  for (const std::wstring& v : values) append(&line, v.empty() ? L"\"\"" : v);
   return line;
+}
+
+std::wstring batch_file_line(const std::wstring& line) {
+  std::wstring out;
+  bool quoted = false;
+  for (wchar_t c : line) {
+    if (c == L'"') quoted = !quoted;
+    if (c == L'%') {
+      out += L"%%";
+      continue;
+    }
+    if (!quoted && wcschr(L"^&|<>()", c)) out += L'^';
+    out += c;
+  }
+  return out;
 }
 
 }  // namespace tw

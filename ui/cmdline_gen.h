@@ -30,12 +30,18 @@ struct CmdlineGenState {
   bool ecmdparameters_enabled = false;
 };
 
-// The line, tokens separated by one blank. Each value is trimmed and left
-// out when empty; it is quoted and escaped so that the maker's command-line
-// reader gives it back exactly (a value that starts with "-" or "/" gets a
-// blank in front, inside the quotes, so that it is not read as a switch;
-// the build trims it away again).
+// The line, tokens separated by one blank. Each value is trimmed; it is
+// quoted and escaped so that the maker's command-line reader gives it back
+// exactly (a value that starts with "-" or "/" gets a blank in front, inside
+// the quotes, so that it is not read as a switch; the build trims it away
+// again). An empty value is written "" when a later positional value
+// follows, so that every value keeps its place; else it is left out.
 std::wstring generate_command_line(const CmdlineGenState& s);
+
+// The line as a batch file (.bat, .cmd) must hold it so that cmd passes it
+// on unchanged: every % doubled, and ^ & | < > ( ) escaped with ^ where cmd
+// reads them outside quotes (cmd's quotes: every " toggles).
+std::wstring batch_file_line(const std::wstring& line);
 
 // One value as the line writes it; empty text for an empty value.
 std::wstring command_line_value(const std::wstring& value);

@@ -42,20 +42,27 @@ std::wstring own_path() {
 class CmdlineGenWindow : public ClosableWindow {
  public:
   void run(HWND owner, const MainState& state) {
-    if (!create(L"Tfcmdlinegen", L"현재 UI 옵션에서 생성된 명령줄 매개변수",
+    if (!create(L"Tfcmdlinegen",
+                pick({L"현재 UI 옵션에서 생성된 명령줄 매개변수",
+                      L"Command line made from the current options"}),
                 WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_DLGFRAME, 784, 128, owner))
       return;
     font_ = message_font();
-    memo_font_ = named_font(L"Courier New");
+    memo_font_ = memo_font();
+    // The line is shown as a batch file holds it (cmd would expand a
+    // %VARIABLE% of the line itself): the label says so.
     const ControlDef controls[] = {
-        {kMCmdLine, Kind::kMemo, 8, 8, 768, 76, nullptr},
-        {kBCopy, Kind::kButton, 520, 92, 160, 28, L"클립 보드에 복사"},
-        {kBClose, Kind::kDefButton, 688, 92, 88, 28, L"닫기"},
+        {kMCmdLine, Kind::kMemo, 8, 8, 768, 76, {}},
+        {kLForm, Kind::kLabel, 8, 92, 504, 32,
+         {L"배치 파일(.bat, .cmd)에 넣는 형식입니다: % 기호는 %%로 적습니다.",
+          L"The form for a batch file (.bat, .cmd): each % is written as %%."}},
+        {kBCopy, Kind::kButton, 520, 92, 160, 28, {L"클립 보드에 복사", L"Copy to clipboard"}},
+        {kBClose, Kind::kDefButton, 688, 92, 88, 28, {L"닫기", L"Close"}},
     };
-    create_controls(hwnd_, controls, 3, font_.get());
+    create_controls(hwnd_, controls, 4, font_.get());
     SendDlgItemMessageW(hwnd_, kMCmdLine, WM_SETFONT, WPARAM(memo_font_.get()), FALSE);
-    set_control_text(hwnd_, kMCmdLine, generate_command_line(generator_state(state, own_path())));
-    SetFocus(GetDlgItem(hwnd_, kBClose));
+    set_control_text(hwnd_, kMCmdLine,
+                     batch_file_line(generate_command_line(generator_state(state, own_path()))));
     show_modal();
   }
 

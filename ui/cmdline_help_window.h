@@ -6,6 +6,6 @@
 
 namespace tw {
 
-void show_cmdline_help(HWND owner, const Blob& usage);
+void show_cmdline_help(HWND owner, const CarriedResources& carried);
 
 }  // namespace tw

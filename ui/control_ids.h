@@ -85,6 +85,7 @@ enum HelperControl : int {
   kBClose = 302,
   kVleEnvVars = 303,
   kLTip = 304,
+  kLForm = 305,
 };
 
 }  // namespace tw

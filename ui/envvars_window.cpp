@@ -37,20 +37,22 @@ std::vector<Variable> environment_variables() {
 class EnvVarsWindow : public ClosableWindow {
  public:
   bool run(HWND owner, const std::wstring& owner_caption, std::wstring* name) {
-    if (!create(L"Tfenvvars", owner_caption + L" - 이 컴퓨터의 환경 변수",
+    if (!create(L"Tfenvvars", owner_caption + pick({L" - 이 컴퓨터의 환경 변수",
+                                                 L" - Environment variables of this computer"}),
                 WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_DLGFRAME, 792, 552, owner))
       return false;
     font_ = message_font();
     const ControlDef controls[] = {
-        {kVleEnvVars, Kind::kList, 8, 8, 776, 496, nullptr},
+        {kVleEnvVars, Kind::kList, 8, 8, 776, 496, {}},
         {kLTip, Kind::kLabel, 8, 514, 670, 32,
-         L"팁: 변수 이름을 사용자 정의 폴더 편집 라인에 복사하려면 두 번 클릭하거나 Enter 키를 "
-         L"누르십시오."},
-        {kBClose, Kind::kDefButton, 692, 516, 92, 28, L"닫기"},
+         {L"팁: 변수 이름을 사용자 정의 폴더 편집 라인에 복사하려면 두 번 클릭하거나 Enter 키를 "
+          L"누르십시오.",
+          L"Tip: double-click a variable or press Enter to copy its name into the custom "
+          L"folder edit."}},
+        {kBClose, Kind::kDefButton, 692, 516, 92, 28, {L"닫기", L"Close"}},
     };
     create_controls(hwnd_, controls, 3, font_.get());
     fill_list();
-    SetFocus(list());
     if (show_modal() != IDOK) return false;
     int row = int(SendMessageW(list(), LVM_GETNEXTITEM, WPARAM(-1), LVNI_SELECTED));
     if (row < 0 || size_t(row) >= rows_.size()) return false;
@@ -72,7 +74,7 @@ class EnvVarsWindow : public ClosableWindow {
   }
 
   bool preview_key(const MSG& msg) override {
-    if (msg.message != WM_KEYDOWN || msg.wParam != VK_RETURN) return false;
+    if (msg.message != WM_KEYDOWN || msg.wParam != VK_RETURN) return ClosableWindow::preview_key(msg);
     end(IDOK);
     return true;
   }
@@ -83,11 +85,14 @@ class EnvVarsWindow : public ClosableWindow {
   void fill_list() {
     HWND l = list();
     SendMessageW(l, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
-    const struct { const wchar_t* title; int width; } columns[] = {{L"변수", 200}, {L"현재값", 571}};
+    const struct {
+      Text title;
+      int width;
+    } columns[] = {{{L"변수", L"Variable"}, 200}, {{L"현재값", L"Current value"}, 571}};
     for (int i = 0; i < 2; ++i) {
       LVCOLUMNW c = {};
       c.mask = LVCF_TEXT | LVCF_WIDTH;
-      c.pszText = const_cast<wchar_t*>(columns[i].title);
+      c.pszText = const_cast<wchar_t*>(pick(columns[i].title));
       c.cx = scaled(columns[i].width);
       SendMessageW(l, LVM_INSERTCOLUMNW, WPARAM(i), reinterpret_cast<LPARAM>(&c));
     }

@@ -24,6 +24,7 @@ class MainWindow : public Window {
   MainState read_state() const;
   void apply_state(const MainState& s);
   void fill();
+  void layout_links();
   void run_rules(int clicked);
   void on_command(int id);
   void browse(int id);

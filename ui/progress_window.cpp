@@ -10,22 +10,34 @@
 #include "message_ids.h"
 #include "messages.h"
 #include "progress_math.h"
+#include "validation.h"
+#include "validation_host_win.h"
 
 namespace tw {
 
 namespace {
 
 const ControlDef kControls[] = {
-    {kLFile, Kind::kLabel, 12, 12, 92, 18, L"파일 진행:"},
-    {kLProgressSource, Kind::kRightLabel, 107, 12, 513, 18, L""},
-    {kPbFile, Kind::kProgress, 12, 32, 608, 18, nullptr},
-    {kLTotal, Kind::kLabel, 12, 60, 92, 18, L"총 진행 상황:"},
-    {kLProgressTarget, Kind::kRightLabel, 107, 60, 513, 18, L""},
-    {kPbTotal, Kind::kProgress, 12, 80, 608, 18, nullptr},
-    {kLLSize, Kind::kLabel, 12, 118, 92, 18, L"처리된 바이트:"},
-    {kLSize, Kind::kLabel, 107, 118, 300, 18, L""},
-    {kBCancel, Kind::kButton, 520, 112, 100, 28, L"취소"},
+    {kLFile, Kind::kLabel, 12, 12, 92, 18, {L"파일 진행:", L"File:"}},
+    {kLProgressSource, Kind::kRightLabel, 107, 12, 513, 18, {}},
+    {kPbFile, Kind::kProgress, 12, 32, 608, 18, {}},
+    {kLTotal, Kind::kLabel, 12, 60, 92, 18, {L"총 진행 상황:", L"Total:"}},
+    {kLProgressTarget, Kind::kRightLabel, 107, 60, 513, 18, {}},
+    {kPbTotal, Kind::kProgress, 12, 80, 608, 18, {}},
+    {kLLSize, Kind::kLabel, 12, 118, 92, 18, {L"처리된 바이트:", L"Bytes done:"}},
+    {kLSize, Kind::kLabel, 107, 118, 300, 18, {}},
+    {kBCancel, Kind::kButton, 520, 112, 100, 28, {L"취소", L"Cancel"}},
 };
+
+const Text kStopping = {L"중단하는 중...", L"Stopping..."};
+
+// Whether the target exists before the build (the options as the build
+// will normalise them).
+bool target_exists(BuildOptions o) {
+  WinValidationHost host;
+  normalise(&o, host);
+  return host.file_exists(o.target_file);
+}
 
 void set_bar(HWND window, int id, int position, int* last) {
   if (*last == position) return;
@@ -40,7 +52,6 @@ int ProgressWindow::run(HWND owner, const std::wstring& caption) {
   font_ = message_font();
   create_controls(hwnd_, kControls, sizeof kControls / sizeof kControls[0], font_.get());
   for (int id : {kLSize, kLProgressSource, kLProgressTarget}) set_control_text(hwnd_, id, L"");
-  SetFocus(GetDlgItem(hwnd_, kBCancel));
   return show_modal();
 }
 
@@ -55,7 +66,7 @@ LRESULT ProgressWindow::handle(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_COMMAND:
       // The button and Esc both cancel; the window stays until the build
       // has returned.
-      if (LOWORD(wp) == kBCancel || LOWORD(wp) == IDCANCEL) cancel_ = true;
+      if (LOWORD(wp) == kBCancel || LOWORD(wp) == IDCANCEL) request_cancel();
       return 0;
     case WM_CLOSE:
       return 0;
@@ -71,6 +82,7 @@ void ProgressWindow::run_build() {
   try {
     BuildOptions o = read_options_();
     o.data_compressed = true;
+    target_existed_ = target_exists(o);
     result = build_sfx(o, flags_, carried_, *this) ? IDOK : IDCANCEL;
   } catch (...) {
     show_error(describe_current_exception());
@@ -80,15 +92,29 @@ void ProgressWindow::run_build() {
   end(result);
 }
 
+void ProgressWindow::request_cancel() {
+  if (cancel_) return;
+  cancel_ = true;
+  EnableWindow(GetDlgItem(hwnd_, kBCancel), FALSE);
+  set_control_text(hwnd_, kLProgressSource, pick(kStopping));
+}
+
+bool ProgressWindow::pump() {
+  if (!pump_pending()) request_cancel();
+  return cancel_;
+}
+
+bool ProgressWindow::waiting() { return pump(); }
+
 void ProgressWindow::show_labels(const std::wstring& source, const std::wstring& target) {
-  set_control_text(hwnd_, kLProgressSource, source);
+  if (!cancel_) set_control_text(hwnd_, kLProgressSource, source);
   set_control_text(hwnd_, kLProgressTarget, target);
-  pump_pending();
+  pump();
 }
 
 void ProgressWindow::show_source(const std::wstring& path) {
-  set_control_text(hwnd_, kLProgressSource, path);
-  if (!pump_pending()) cancel_ = true;
+  if (!cancel_) set_control_text(hwnd_, kLProgressSource, path);
+  pump();
 }
 
 void ProgressWindow::progress(uint64_t file_done, uint64_t file_size, uint64_t done_before,
@@ -97,12 +123,12 @@ void ProgressWindow::progress(uint64_t file_done, uint64_t file_size, uint64_t d
   set_bar(hwnd_, kPbFile, file_bar_position(file_done, file_size), &file_bar_);
   set_bar(hwnd_, kPbTotal, total_bar_position(done, total), &total_bar_);
   if (total) set_control_text(hwnd_, kLSize, size_line(done, total));
-  if (!pump_pending()) cancel_ = true;
+  pump();
 }
 
 void ProgressWindow::finished(bool completed) {
   if (!completed) {
-    show_warning(load_message(kMsgBuildCancelled));
+    show_warning(load_message(target_existed_ ? kMsgBuildCancelledKept : kMsgBuildCancelled));
   } else if (flags_.show_success) {
     show_information(load_message(kMsgBuildSucceeded));
   }

@@ -25,6 +25,8 @@ class ProgressWindow : public Window, public BuildMonitor {
   void progress(uint64_t file_done, uint64_t file_size, uint64_t done_before,
                 uint64_t total) override;
   bool cancelled() override { return cancel_; }
+  // Lets pending messages run while the build waits for its workers.
+  bool waiting() override;
   void finished(bool completed) override;
 
  protected:
@@ -32,6 +34,10 @@ class ProgressWindow : public Window, public BuildMonitor {
 
  private:
   void run_build();
+  // The cancel button or Esc: shows at once that the build is stopping.
+  void request_cancel();
+  // Lets pending messages run; true when the build is cancelled.
+  bool pump();
 
   RunFlags flags_;
   const CarriedResources& carried_;
@@ -39,6 +45,7 @@ class ProgressWindow : public Window, public BuildMonitor {
   Font font_;
   bool cancel_ = false;
   bool building_ = false;
+  bool target_existed_ = false;  // a cancel keeps it
   int file_bar_ = -1, total_bar_ = -1;
 };
 

@@ -36,6 +36,29 @@ LOGFONTW message_logfont() {
   return m.lfMessageFont;
 }
 
+int CALLBACK note_fixed_face(const LOGFONTW* font, const TEXTMETRICW* metric, DWORD, LPARAM out) {
+  // TMPF_FIXED_PITCH set means a variable pitch; '@' faces are vertical.
+  if ((metric->tmPitchAndFamily & TMPF_FIXED_PITCH) || font->lfFaceName[0] == L'@') return 1;
+  *reinterpret_cast<std::wstring*>(out) = font->lfFaceName;
+  return 0;
+}
+
+// A fixed-width face with Hangul: Windows' own (GulimChe and its kin), else
+// the first one installed (under Wine, for example NanumGothicCoding).
+std::wstring hangul_fixed_face() {
+  HDC dc = GetDC(nullptr);
+  std::wstring face;
+  LOGFONTW want = {};
+  want.lfCharSet = HANGUL_CHARSET;
+  for (const wchar_t* name : {L"GulimChe", L"DotumChe", L"BatangChe", L"GungsuhChe", L""}) {
+    lstrcpynW(want.lfFaceName, name, LF_FACESIZE);
+    EnumFontFamiliesExW(dc, &want, note_fixed_face, reinterpret_cast<LPARAM>(&face), 0);
+    if (!face.empty()) break;
+  }
+  ReleaseDC(nullptr, dc);
+  return face.empty() ? L"GulimChe" : face;
+}
+
 struct KindStyle {
   const wchar_t* cls;
   DWORD style;
@@ -77,12 +100,17 @@ Font message_font(bool bold, bool underline) {
   return Font(CreateFontIndirectW(&lf));
 }
 
-Font named_font(const wchar_t* face) {
+Font memo_font() {
   LOGFONTW lf = message_logfont();
   lf.lfWeight = FW_NORMAL;
-  lf.lfCharSet = DEFAULT_CHARSET;
   lf.lfPitchAndFamily = FIXED_PITCH | FF_MODERN;
-  lstrcpynW(lf.lfFaceName, face, LF_FACESIZE);
+  if (ui_language() == Language::kKorean) {
+    lf.lfCharSet = HANGUL_CHARSET;
+    lstrcpynW(lf.lfFaceName, hangul_fixed_face().c_str(), LF_FACESIZE);
+  } else {
+    lf.lfCharSet = DEFAULT_CHARSET;
+    lstrcpynW(lf.lfFaceName, L"Courier New", LF_FACESIZE);
+  }
   return Font(CreateFontIndirectW(&lf));
 }
 
@@ -90,7 +118,7 @@ int scaled(int pixels) { return MulDiv(pixels, screen_dpi(), 96); }
 
 HWND create_control(HWND parent, const ControlDef& def, HFONT font) {
   KindStyle k = style_of(def.kind);
-  HWND h = CreateWindowExW(k.exstyle, k.cls, def.text ? def.text : L"",
+  HWND h = CreateWindowExW(k.exstyle, k.cls, pick(def.text),
                            WS_CHILD | WS_VISIBLE | k.style, scaled(def.x), scaled(def.y),
                            scaled(def.w), scaled(def.h), parent,
                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(def.id)),
@@ -174,7 +202,24 @@ LRESULT CALLBACK Window::proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     self->hwnd_ = nullptr;
     return DefWindowProcW(hwnd, msg, wp, lp);
   }
+  // The focus goes to a control, never to the frame (the default would).
+  if ((msg == WM_ACTIVATE && LOWORD(wp) != WA_INACTIVE && !HIWORD(wp)) || msg == WM_SETFOCUS) {
+    self->restore_focus();
+    return 0;
+  }
   return self->handle(msg, wp, lp);
+}
+
+void Window::note_focus() {
+  HWND focus = GetFocus();
+  if (focus && IsChild(hwnd_, focus)) focus_ = focus;
+}
+
+void Window::restore_focus() {
+  HWND to = focus_;
+  if (!to || !IsChild(hwnd_, to) || !IsWindowEnabled(to) || !IsWindowVisible(to))
+    to = GetNextDlgTabItem(hwnd_, nullptr, FALSE);
+  if (to) SetFocus(to);
 }
 
 int Window::show_modal() {
@@ -223,13 +268,26 @@ LRESULT ClosableWindow::handle(UINT msg, WPARAM wp, LPARAM lp) {
   return Window::handle(msg, wp, lp);
 }
 
+bool ClosableWindow::preview_key(const MSG& msg) {
+  // Esc closes the window whichever control has the focus.
+  if (msg.message != WM_KEYDOWN || msg.wParam != VK_ESCAPE) return false;
+  end(IDCANCEL);
+  return true;
+}
+
 bool dispatch_with_keys(MSG* msg) {
   HWND root = msg->hwnd ? GetAncestor(msg->hwnd, GA_ROOT) : nullptr;
   Window* w = root ? static_cast<Window*>(GetPropW(root, kWindowProp)) : nullptr;
   if (w) {
     bool key = msg->message >= WM_KEYFIRST && msg->message <= WM_KEYLAST;
-    if (key && w->preview_key(*msg)) return true;
-    if (IsDialogMessageW(root, msg)) return true;
+    bool done = (key && w->preview_key(*msg)) || IsDialogMessageW(root, msg);
+    if (!done) {
+      TranslateMessage(msg);
+      DispatchMessageW(msg);
+    }
+    // The window may be gone once its message is handled.
+    if (GetPropW(root, kWindowProp) == w) w->note_focus();
+    return true;
   }
   TranslateMessage(msg);
   DispatchMessageW(msg);

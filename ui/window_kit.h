@@ -7,6 +7,8 @@
 
 #include <string>
 
+#include "language.h"
+
 namespace tw {
 
 // Move-only owner of a GDI font.
@@ -36,10 +38,11 @@ class Font {
   HFONT f_ = nullptr;
 };
 
-// The system's message font (bold on request), or a named face of the
-// same height.
+// The system's message font (bold on request), or a fixed-width face of the
+// same height for the memos: Courier New, or in Korean one that has Hangul
+// (Courier New has none).
 Font message_font(bool bold = false, bool underline = false);
-Font named_font(const wchar_t* face);
+Font memo_font();
 
 // 96-dpi pixels to the screen's pixels.
 int scaled(int pixels);
@@ -51,7 +54,7 @@ struct ControlDef {
   int id;
   Kind kind;
   int x, y, w, h;  // 96-dpi pixels of the client area
-  const wchar_t* text;
+  Text text;       // Korean and English
 };
 
 HWND create_control(HWND parent, const ControlDef& def, HFONT font);
@@ -62,7 +65,10 @@ std::wstring control_text(HWND parent, int id);
 void set_control_text(HWND parent, int id, const std::wstring& text);
 
 // A window object: one per window of a registered class. Keyboard
-// messages reach preview_key first, then the dialog keyboard handling.
+// messages reach preview_key first, then the dialog keyboard handling. The
+// keyboard focus goes to the first control when the window is first
+// activated, and back to the control that had it when the window is
+// activated again (after a dialog or a message box it owned).
 class Window {
  public:
   Window() = default;
@@ -89,6 +95,9 @@ class Window {
  private:
   static LRESULT CALLBACK proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
   friend bool dispatch_with_keys(MSG* msg);
+  void note_focus();
+  void restore_focus();
+  HWND focus_ = nullptr;  // the control that had the focus last
   bool modal_ = false;
   bool ended_ = false;
   int result_ = IDCANCEL;
@@ -99,6 +108,7 @@ class Window {
 class ClosableWindow : public Window {
  protected:
   LRESULT handle(UINT msg, WPARAM wp, LPARAM lp) override;
+  bool preview_key(const MSG& msg) override;
   virtual void on_command(int) {}
 };
 

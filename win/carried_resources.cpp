@@ -21,8 +21,11 @@ bool load(const wchar_t* type, const wchar_t* name, Blob* out) {
 }  // namespace
 
 bool load_carried_resources(CarriedResources* out) {
-  return load(L"EXE", L"SFXHEAD", &out->stub) && load(L"EXE", L"SELFDELETE", &out->self_delete) &&
-         load(L"XML", L"UAC", &out->manifest) && load(L"TXT", L"CMDLINE", &out->usage);
+  if (!load(L"EXE", L"SFXHEAD", &out->stub) || !load(L"EXE", L"SELFDELETE", &out->self_delete) ||
+      !load(L"XML", L"UAC", &out->manifest) || !load(L"TXT", L"CMDLINE", &out->usage))
+    return false;
+  load(L"TXT", L"CMDLINE_EN", &out->usage_en);
+  return true;
 }
 
 }  // namespace tw

@@ -4,8 +4,8 @@
 
 namespace tw {
 
-// Loads them in this order; false as soon as one is missing or empty (the
-// later ones are not tried).
+// Loads the four in this order; false as soon as one is missing or empty
+// (the later ones are not tried). Then the English usage text, if there.
 bool load_carried_resources(CarriedResources* out);
 
 }  // namespace tw

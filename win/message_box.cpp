@@ -47,7 +47,7 @@ class TopmostPause {
 
 int show(BoxKind kind, const std::wstring& text, bool no_default) {
   TopmostPause pause;
-  return MessageBoxW(g_owner, text.c_str(), utf8_to_wide(message_box_title(kind)).c_str(),
+  return MessageBoxW(g_owner, text.c_str(), utf8_to_wide(message_box_title(kind, ui_language())).c_str(),
                      message_box_flags(kind, no_default));
 }
 

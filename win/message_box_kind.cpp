@@ -2,12 +2,13 @@
 
 namespace tw {
 
-const char* message_box_title(BoxKind kind) {
+const char* message_box_title(BoxKind kind, Language language) {
+  const bool ko = language == Language::kKorean;
   switch (kind) {
-    case BoxKind::kError: return "오류";
-    case BoxKind::kInformation: return "정보";
-    case BoxKind::kWarning: return "경고";
-    case BoxKind::kQuestion: return "확인";
+    case BoxKind::kError: return ko ? "오류" : "Error";
+    case BoxKind::kInformation: return ko ? "정보" : "Information";
+    case BoxKind::kWarning: return ko ? "경고" : "Warning";
+    case BoxKind::kQuestion: return ko ? "확인" : "Confirm";
   }
   return "";
 }

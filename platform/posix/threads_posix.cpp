@@ -1,4 +1,5 @@
 // Threads of the native build: the standard library's.
+#include <chrono>
 #include <condition_variable>
 #include <mutex>
 #include <thread>
@@ -26,6 +27,11 @@ void CondVar::wait(Lock& l) {
   std::unique_lock<std::mutex> held(l.m_.impl_->m, std::adopt_lock);
   impl_->cv.wait(held);
   held.release();  // the Lock unlocks it
+}
+void CondVar::wait_for(Lock& l, unsigned ms) {
+  std::unique_lock<std::mutex> held(l.m_.impl_->m, std::adopt_lock);
+  impl_->cv.wait_for(held, std::chrono::milliseconds(ms));
+  held.release();
 }
 void CondVar::notify_one() { impl_->cv.notify_one(); }
 void CondVar::notify_all() { impl_->cv.notify_all(); }

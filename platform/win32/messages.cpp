@@ -4,11 +4,33 @@
 
 namespace tw {
 
+namespace {
+
+const LANGID kKorean = MAKELANGID(LANG_KOREAN, SUBLANG_KOREAN);
+LANGID g_language = kKorean;
+
+// A string table block (RT_STRING, name id / 16 + 1) holds 16 strings, each
+// a 16-bit length in UTF-16 units followed by that many units (no NUL).
+std::wstring string_of_block(unsigned id, LANGID language) {
+  HMODULE module = GetModuleHandleW(nullptr);
+  HRSRC found = FindResourceExW(module, MAKEINTRESOURCEW(6), MAKEINTRESOURCEW(id / 16 + 1),
+                                language);
+  HGLOBAL loaded = found ? LoadResource(module, found) : nullptr;
+  const WORD* p = loaded ? static_cast<const WORD*>(LockResource(loaded)) : nullptr;
+  if (!p) return std::wstring();
+  const WORD* end = p + SizeofResource(module, found) / sizeof(WORD);
+  for (unsigned i = 0; i < id % 16 && p < end; ++i) p += 1 + *p;
+  if (p >= end || p + 1 + *p > end) return std::wstring();
+  return std::wstring(reinterpret_cast<const wchar_t*>(p + 1), *p);
+}
+
+}  // namespace
+
+void set_message_language(unsigned short language_id) { g_language = language_id; }
+
 std::wstring load_message(unsigned id) {
-  const wchar_t* text = nullptr;
-  // With a zero length LoadStringW hands out a pointer into the resource.
-  int n = LoadStringW(GetModuleHandleW(nullptr), id, reinterpret_cast<LPWSTR>(&text), 0);
-  return n > 0 ? std::wstring(text, size_t(n)) : std::wstring();
+  std::wstring text = string_of_block(id, g_language);
+  return text.empty() ? string_of_block(id, kKorean) : text;
 }
 
 std::wstring system_message(unsigned code) {

@@ -23,6 +23,9 @@ struct CondVar::Impl {
 CondVar::CondVar() : impl_(new Impl) {}
 CondVar::~CondVar() = default;
 void CondVar::wait(Lock& l) { SleepConditionVariableSRW(&impl_->cv, &l.m_.impl_->lock, INFINITE, 0); }
+void CondVar::wait_for(Lock& l, unsigned ms) {
+  SleepConditionVariableSRW(&impl_->cv, &l.m_.impl_->lock, ms, 0);
+}
 void CondVar::notify_one() { WakeConditionVariable(&impl_->cv); }
 void CondVar::notify_all() { WakeAllConditionVariable(&impl_->cv); }
 

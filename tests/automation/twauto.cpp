@@ -2,6 +2,8 @@
 //
 //   twauto wait    [filters] [--timeout MS]            print the window
 //   twauto press   [filters] [--timeout MS] --button yes|no|ok|cancel|abort|retry|ignore|N
+//                  [--then-title T]  then time until a window titled T of the
+//                  same program appears (stderr: "elapsed_ms N"; benchmarks)
 //   twauto close   [filters] [--timeout MS]            print, then WM_CLOSE
 //   twauto settext [filters] [--timeout MS] --id N --text T   set, then print
 //   twauto post    [filters] [--timeout MS] [--id N] --message M [--wparam W] [--lparam L]
@@ -9,6 +11,7 @@
 //   twauto items   [filters] --id N                    rows of list view N (text per column)
 //   twauto clipboard                                   the clipboard's text
 //   twauto none    [filters] --timeout MS               0 when none appeared
+//   twauto gone    [filters] --timeout MS               0 once none is left
 //   twauto list    [filters]                           every matching window now
 //   twauto acp                                         code pages and locales
 //   twauto attrib  FILE [--set N]                      read (and set) attributes
@@ -43,7 +46,10 @@ constexpr int kExitOk = 0;
 constexpr int kExitNoWindow = 1;
 constexpr int kExitUsage = 2;
 constexpr int kExitFailed = 3;
-constexpr UINT kMessageTimeoutMs = 1000;
+// A program under load can take a while to answer; one that is blocked costs
+// this once (its thread is not asked again). Not SMTO_ABORTIFHUNG: a program
+// that has not yet asked for its first message (a slow start) counts as hung.
+constexpr UINT kMessageTimeoutMs = 5000;
 
 struct Options {
   std::wstring command;
@@ -52,13 +58,14 @@ struct Options {
   std::wstring window_class, title, text, control_class;
   DWORD pid = 0;
   long index = 0;
-  long timeout_ms = 10000;
+  long timeout_ms = 60000;  // a loaded machine can be slow to show a window
   long button = -1;  // control id to press
   long id = -1;      // control id for settext and post
   long message = -1, wparam = 0, lparam = 0;  // for post
   bool has_set = false;
   long set_attributes = 0;
   std::wstring status_file, command_line;
+  std::wstring then_title;  // press: time until a window with this title appears
 };
 
 void WriteUtf8(DWORD which, const std::string& text) {
@@ -68,11 +75,20 @@ void WriteUtf8(DWORD which, const std::string& text) {
 }
 
 void PrintJson(const JsonOut& json) { WriteUtf8(STD_OUTPUT_HANDLE, json.text() + "\n"); }
+
+// {"key": true}: the answer of the commands that only say yes.
+void PrintYes(const char* key) {
+  JsonOut json;
+  json.BeginObject();
+  json.Key(key), json.Bool(true);
+  json.EndObject();
+  PrintJson(json);
+}
 void PrintError(const std::string& message) { WriteUtf8(STD_ERROR_HANDLE, "twauto: " + message + "\n"); }
 
 int Usage(const std::string& why) {
   PrintError(why);
-  PrintError("usage: twauto wait|press|close|settext|post|items|none|list [--class C] [--title T] [--pid P] "
+  PrintError("usage: twauto wait|press|close|settext|post|items|none|gone|list [--class C] [--title T] [--pid P] "
              "[--index N] [--timeout MS] [--button B] [--control-class C] [--message M --wparam W --lparam L] [--id N --text T] | clipboard | acp | attrib FILE [--set N] "
              "| delete FILE | hold FILE MS | kill PID... | idle | run --status-file F --command-line L");
   return kExitUsage;
@@ -130,6 +146,8 @@ std::string ParseArgs(int argc, wchar_t** argv, Options* o) {
       o->text = value;
     } else if (arg == L"--status-file") {
       o->status_file = value;
+    } else if (arg == L"--then-title") {
+      o->then_title = value;
     } else if (arg == L"--command-line") {
       o->command_line = value;
     } else if (arg == L"--button") {
@@ -161,14 +179,14 @@ std::string ParseArgs(int argc, wchar_t** argv, Options* o) {
 
 std::vector<DWORD> g_silent_threads;  // threads that did not answer a message
 
-// Sends a message to a window of any process and waits at most a second. A
+// Sends a message to a window of any process and waits a few seconds. A
 // thread that did not answer once is not asked again: a hung program would
 // otherwise cost a second for every control and every question.
 bool Ask(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam, DWORD_PTR* result) {
   DWORD thread = GetWindowThreadProcessId(hwnd, nullptr);
   for (DWORD silent : g_silent_threads)
     if (silent == thread) return false;
-  if (SendMessageTimeoutW(hwnd, message, wparam, lparam, SMTO_ABORTIFHUNG, kMessageTimeoutMs, result))
+  if (SendMessageTimeoutW(hwnd, message, wparam, lparam, SMTO_NORMAL, kMessageTimeoutMs, result))
     return true;
   if (GetLastError() == ERROR_TIMEOUT) g_silent_threads.push_back(thread);
   return false;
@@ -274,6 +292,11 @@ void DescribeControl(JsonOut& json, HWND hwnd) {
   json.Key("style"), json.Int(static_cast<uint32_t>(GetWindowLongW(hwnd, GWL_STYLE)));
   json.Key("enabled"), json.Bool(IsWindowEnabled(hwnd));
   json.Key("visible"), json.Bool(IsWindowVisible(hwnd));
+  RECT r{};
+  GetWindowRect(hwnd, &r);  // screen pixels: where a real click goes
+  json.Key("rect"), json.BeginArray();
+  json.Int(r.left), json.Int(r.top), json.Int(r.right), json.Int(r.bottom);
+  json.EndArray();
   json.Key("checked");
   DWORD_PTR check = 0;
   if (IsButtonClass(hwnd) && Ask(hwnd, BM_GETCHECK, 0, 0, &check)) {
@@ -335,7 +358,7 @@ void DescribeWindow(JsonOut& json, HWND hwnd) {
   json.Key("controls"), json.BeginArray();
   for (HWND child : Children(hwnd)) DescribeControl(json, child);
   json.EndArray();
-  // false: the program did not answer within a second; texts may be missing.
+  // false: the program did not answer in time; texts may be missing.
   json.Key("responding"), json.Bool(Answers(hwnd));
   json.EndObject();
 }
@@ -393,6 +416,26 @@ int Press(HWND window, long id, const std::wstring& cls) {
     PrintError("posting WM_COMMAND failed");
     return kExitFailed;
   }
+  return kExitOk;
+}
+
+int NoWindow(const Options& o);
+
+// Presses, then measures how long the program takes to show a window with
+// the given title (a box that answers the press), polling every 5 ms.
+int PressAndTime(HWND window, const Options& o) {
+  ULONGLONG start = GetTickCount64();
+  int rc = Press(window, o.button, o.control_class);
+  if (rc != kExitOk) return rc;
+  Options then = o;
+  then.has_title = true, then.title = o.then_title, then.has_class = false;
+  GetWindowThreadProcessId(window, &then.pid);
+  then.has_pid = true;
+  while (MatchingWindows(then).empty()) {
+    if (GetTickCount64() - start > static_cast<ULONGLONG>(o.timeout_ms)) return NoWindow(o);
+    Sleep(5);
+  }
+  PrintError("elapsed_ms " + std::to_string(GetTickCount64() - start));
   return kExitOk;
 }
 
@@ -514,6 +557,7 @@ int WindowCommand(const Options& o) {
   }
   if (o.command == L"items") return Items(hwnd, o);
   PrintWindow(hwnd);
+  if (o.command == L"press" && !o.then_title.empty()) return PressAndTime(hwnd, o);
   if (o.command == L"press") return Press(hwnd, o.button, o.control_class);
   if (o.command == L"post") return Post(hwnd, o);
   if (o.command == L"close") return PostMessageW(hwnd, WM_CLOSE, 0, 0) ? kExitOk : kExitFailed;
@@ -533,11 +577,22 @@ int CommandNone(const Options& o) {
     PrintJson(json);
     return kExitFailed;
   }
-  JsonOut json;
-  json.BeginObject();
-  json.Key("none"), json.Bool(true);
-  json.EndObject();
-  PrintJson(json);
+  PrintYes("none");
+  return kExitOk;
+}
+
+// Waits until no matching window is left (a window that closes in its own
+// time: no race against the program's speed).
+int CommandGone(const Options& o) {
+  ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(o.timeout_ms > 0 ? o.timeout_ms : 0);
+  while (!MatchingWindows(o).empty()) {
+    if (GetTickCount64() >= deadline) {
+      PrintError("a window was still there after " + std::to_string(o.timeout_ms) + " ms");
+      return kExitFailed;
+    }
+    Sleep(50);
+  }
+  PrintYes("gone");
   return kExitOk;
 }
 
@@ -610,11 +665,7 @@ int CommandHold(const Options& o) {
     PrintError("CreateFileW failed, error " + std::to_string(GetLastError()));
     return kExitFailed;
   }
-  JsonOut json;
-  json.BeginObject();
-  json.Key("held"), json.Bool(true);
-  json.EndObject();
-  PrintJson(json);
+  PrintYes("held");
   Sleep(static_cast<DWORD>(ms));
   return kExitOk;
 }
@@ -667,6 +718,7 @@ int wmain(int argc, wchar_t** argv) {
       c == L"items")
     return WindowCommand(o);
   if (c == L"none") return CommandNone(o);
+  if (c == L"gone") return CommandGone(o);
   if (c == L"list") return CommandList(o);
   if (c == L"acp") return CommandAcp();
   if (c == L"clipboard") return CommandClipboard();

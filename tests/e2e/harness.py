@@ -147,7 +147,7 @@ class WineProcess(subprocess.Popen):
         return {key: int(value) for key, value in
                 (line.split() for line in text.splitlines() if len(line.split()) == 2)}
 
-    def windows_pid(self, timeout: float = 10) -> int:
+    def windows_pid(self, timeout: float = 90) -> int:
         """The Windows process id (for twauto's --pid) once the program runs."""
         deadline = time.monotonic() + timeout
         while True:
@@ -179,7 +179,7 @@ class WineSession:
     prefix and its scratch folders are the user's."""
 
     def __init__(self, build: str | None = None, root: Path | None = None,
-                 user: str | None = None):
+                 user: str | None = None, screen: str = "1280x1024x24"):
         chosen, self.build_reason = choose_build()
         self.build = build or chosen
         self.arch = "i686" if self.build == "win32" else "x86_64"
@@ -195,6 +195,7 @@ class WineSession:
         self._counter = itertools.count()
         self._started: list[subprocess.Popen] = []
         self.user = user
+        self.screen = screen
         self._ids = None
         if user is not None:
             entry = pwd.getpwnam(user)  # KeyError: no such user
@@ -264,7 +265,7 @@ class WineSession:
         read_end, write_end = os.pipe()
         try:
             self._xvfb = subprocess.Popen(
-                self._argv("Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x1024x24",
+                self._argv("Xvfb", "-displayfd", str(write_end), "-screen", "0", self.screen,
                            "-nolisten", "tcp"),
                 pass_fds=(write_end,), stdin=subprocess.DEVNULL,
                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
@@ -527,9 +528,26 @@ class WineSession:
             path.unlink(missing_ok=True)
         return result
 
-    def auto(self, *args, timeout: float = 30, codepage: int = 949) -> dict:
+    def xdotool(self, *args) -> None:
+        """Real input on the session's display: keys (`xdotool key ...`) and
+        the mouse reach the programs as a user's would, through the X server."""
+        subprocess.run(self._argv("xdotool", *map(str, args)), check=True, timeout=60,
+                       env={**os.environ, "DISPLAY": self.display or ""},
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+    def click(self, control: dict) -> None:
+        """A real left click in the middle of a control as twauto saw it."""
+        left, top, right, bottom = control["rect"]
+        self.xdotool("mousemove", (left + right) // 2, (top + bottom) // 2, "click", "1")
+
+    def auto(self, *args, timeout: float | None = None, codepage: int = 949) -> dict:
         """Runs twauto.exe; returns its JSON. NoWindow when no window appeared,
-        AutoError for its other failures. "none" returns {"none": bool, ...}."""
+        AutoError for its other failures. "none" returns {"none": bool, ...}.
+        timeout: how long twauto itself may take (default: its own --timeout
+        and a minute more, for a loaded machine)."""
+        if timeout is None:
+            own = dict(zip(map(str, args), map(str, args[1:]))).get("--timeout", "60000")
+            timeout = int(own) / 1000 + 60
         argv = [str(self.wine), str(self.exe("twauto.exe")), *(self._arg(a) for a in args)]
         n = next(self._counter)
         out_path, err_path = self.home / f"auto{n}.out", self.home / f"auto{n}.err"

@@ -22,8 +22,12 @@ class MakerWindow:
         self.window = self.look()
 
     def look(self, cls=MAIN) -> dict:
-        self.window = self.wine.auto("wait", "--class", cls, "--pid", self.pid, "--timeout", "20000")
+        self.window = self.wine.auto("wait", "--class", cls, "--pid", self.pid, "--timeout", "90000")
         return self.window
+
+    def gone(self, cls: str) -> None:
+        """Waits until this window of the maker has closed."""
+        self.wine.auto("gone", "--class", cls, "--pid", self.pid, "--timeout", "90000")
 
     def control(self, name: str) -> dict:
         return next(c for c in self.window["controls"] if c["id"] == IDS[name])

@@ -137,24 +137,42 @@ def run_maker(wine, source, target, switches=("-c", "-o"), rest=(), codepage: in
     return finish(wine, proc, timeout)
 
 
-def expect_box(wine, proc, title: str, button: str = "ok", timeout_ms: int = 30000) -> dict:
-    """Waits for the maker's message box with this title, presses the button
-    and returns the box as twauto saw it. Gives up early when the maker has
-    ended without showing it. The box is first looked for with one-shot
-    listings: a twauto that is already polling while the box is being
-    created has been seen to hang."""
-    pid = str(proc.windows_pid())
-    filters = ("--class", BOX_CLASS, "--title", title, "--pid", pid)
+def wait_until(condition, timeout: float = 120, what: str = "the condition") -> None:
+    """Polls until condition() holds; a generous limit, reached only when
+    something is wrong."""
+    deadline = time.monotonic() + timeout
+    while not condition():
+        if time.monotonic() > deadline:
+            raise AssertionError(f"{what} did not come within {timeout} s")
+        time.sleep(0.1)
+
+
+def await_box(wine, proc, title: str, timeout_ms: int = 90000, own: bool = True) -> tuple:
+    """Waits for the maker's message box with this title; its twauto filters.
+    Gives up early when the maker has ended without showing it. The box is
+    looked for with one-shot listings: a twauto that is already polling while
+    the box is being created has been seen to hang. own=False: the box of a
+    program that proc started (proc is cmd running a batch file)."""
+    pid = ("--pid", str(proc.windows_pid())) if own else ()
+    filters = ("--class", BOX_CLASS, "--title", title, *pid)
     deadline = time.monotonic() + timeout_ms / 1000
     while not wine.auto("list", *filters)["windows"]:
         if proc.poll() is not None or time.monotonic() > deadline:
             raise NoWindow(f"no {title!r} box from the maker")
         time.sleep(0.2)
-    return wine.auto("press", *filters, "--timeout", "2000", "--button", button)
+    return filters
+
+
+def expect_box(wine, proc, title: str, button: str = "ok", timeout_ms: int = 90000,
+               own: bool = True) -> dict:
+    """Waits for the maker's message box with this title, presses the button
+    and returns the box as twauto saw it."""
+    filters = await_box(wine, proc, title, timeout_ms, own)
+    return wine.auto("press", *filters, "--timeout", "10000", "--button", button)
 
 
 def maker_error(wine, source, target, switches=("-c", "-o"), rest=(), codepage: int = 949,
-                title: str = "오류", timeout_ms: int = 60000):
+                title: str = "오류", timeout_ms: int = 90000):
     """Runs a headless build that must show one box; returns (box, exit code)."""
     proc = wine.start(wine.exe(MAKER), maker_args(wine, source, target, switches, rest),
                       codepage=codepage)
@@ -164,3 +182,12 @@ def maker_error(wine, source, target, switches=("-c", "-o"), rest=(), codepage: 
         code = proc.poll()
         raise AssertionError(f"no {title!r} box ({e}); maker ended: {code is not None}") from None
     return box, finish(wine, proc, 60)
+
+
+def run_as_batch_file(wine, bat, line) -> int:
+    """Runs line from the batch file bat through cmd, as a user's script
+    would; presses the maker's success box; cmd's exit code."""
+    bat.write_bytes(line.encode("cp949") + b"\r\n")
+    proc = wine.start("cmd", ["/c", bat])
+    expect_box(wine, proc, "정보", own=False)
+    return finish(wine, proc)

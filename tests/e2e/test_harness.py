@@ -91,9 +91,11 @@ def test_none_and_wait_report_absent_and_present_windows(wine):
         wine.auto("wait", "--title", "not there", "--timeout", "300")
     first = show_box(wine, MB_OK, "one", "twin")
     second = show_box(wine, MB_OK, "two", "twin")
-    seen = wine.auto("none", "--title", "twin", "--timeout", "5000")
+    seen = wine.auto("none", "--title", "twin", "--timeout", "60000")
     assert seen["none"] is False and seen["window"]["title"] == "twin"
-    # --index counts the matches; --pid picks one program's box.
+    # --index counts the matches in z-order; --pid picks one program's box.
+    # Both boxes first: a box that appears later goes to the top.
+    wine.auto("wait", "--title", "twin", "--index", "1")
     by_index = {box_text(wine.auto("wait", "--title", "twin", "--index", str(i))) for i in (0, 1)}
     assert by_index == {"one", "two"}
     with pytest.raises(harness.NoWindow):

@@ -6,14 +6,14 @@ was (the new file is written under a temporary name beside it)."""
 
 import os
 import subprocess
-import threading
-import time
 
 import pytest
 
 import sfxreader as sr
+from gatefs import GatedSource
 from sample_trees import (EXIT_BUILT, EXIT_FAILED, MAKER, box_text, expect_box, finish,
-                          maker_args, maker_error, random_bytes, run_maker, write_tree)
+                          maker_args, maker_error, random_bytes, run_maker, wait_until,
+                          write_tree)
 
 TOO_LARGE = "파일이 너무 큽니다. 2 GB 이상인 파일은 SFX 파일에 넣을 수 없습니다.\r\n\r\n"
 CHANGED = "압축하는 동안 파일이 바뀌었습니다. 다시 만들어 주십시오.\r\n\r\n"
@@ -61,10 +61,8 @@ def test_locked_source_file_fails_and_keeps_the_previous_target(wine, tmp_path):
     release = tmp_path / "release"
     holder = wine.start(wine.exe("holdfile.exe"), [locked, release])
     try:
-        deadline = time.monotonic() + 30
-        while b"held" not in holder.read_stdout():
-            assert holder.poll() is None and time.monotonic() < deadline, holder.read_stdout()
-            time.sleep(0.1)
+        wait_until(lambda: b"held" in holder.read_stdout() or holder.poll() is not None)
+        assert holder.poll() is None, holder.read_stdout()
         text = failed(wine, src, target)
     finally:
         release.write_bytes(b"")
@@ -128,27 +126,28 @@ def test_full_disk_fails_and_keeps_the_previous_target(wine, tmp_path, small_dis
     assert target.read_bytes() == b"earlier"
 
 
-def written_beyond(target, size):
-    """Whether a build writing target has written more than size bytes."""
-    try:
-        return any(t.stat().st_size > size for t in temp_files(target))
-    except FileNotFoundError:  # renamed or removed meanwhile
-        return False
+def gated_build(wine, tmp_path, size_after=None):
+    """A headless build of a source whose second chunk can be read only once
+    the test opens the gate, and the source; returns when the build waits
+    there (whatever the machine's speed)."""
+    gated = GatedSource(tmp_path / "gated", 3 * sr.CHUNK_RAW_MAX, sr.CHUNK_RAW_MAX + 1, size_after)
+    target = tmp_path / "t.exe"
+    proc = wine.start(wine.exe(MAKER), maker_args(wine, gated.path, target, ["-c", "-o"]))
+    wait_until(lambda: gated.reads_waiting() > 0 or proc.poll() is not None)
+    assert proc.poll() is None, "the build ended before it reached the gate"
+    return proc, gated, target
 
 
 def test_killed_build_keeps_the_previous_target_and_the_next_removes_its_rest(wine, tmp_path):
-    src = write_tree(tmp_path / "src", {"noise.bin": random_bytes(60 << 20, 13)})
-    target = tmp_path / "t.exe"
-    target.write_bytes(b"the previous SFX file")
-    proc = wine.start(wine.exe(MAKER), maker_args(wine, src, target, ["-c", "-o"]))
-    deadline = time.monotonic() + 120
-    while not written_beyond(target, 1 << 20):
-        assert proc.poll() is None and time.monotonic() < deadline, "the build ended first"
-        time.sleep(0.02)
-    wine.auto("kill", str(proc.windows_pid()))
+    (tmp_path / "t.exe").write_bytes(b"the previous SFX file")
+    proc, gated, target = gated_build(wine, tmp_path)
+    try:
+        wine.auto("kill", str(proc.windows_pid()))
+    finally:
+        gated.close()
     proc.wait(30)
     assert target.read_bytes() == b"the previous SFX file" and len(temp_files(target)) == 1
-    (src / "noise.bin").write_bytes(b"small now")
+    src = write_tree(tmp_path / "src", {"noise.bin": b"small now"})
     assert run_maker(wine, src, target) == EXIT_BUILT and temp_files(target) == []
     assert sr.read_sfx(target).by_name()["noise.bin"].data == b"small now"
 
@@ -173,50 +172,17 @@ def test_links_under_leftover_names_are_left_alone(wine, tmp_path):
         "soft.dat": (b"soft", 0o444), "hard.dat": (b"hard", 0o444)}
 
 
-def change_during_build(wine, tmp_path, change):
-    """Builds a source whose one large file is changed by `change` once the
-    build has written its first chunk; returns the box text."""
-    src = write_tree(tmp_path / "src", {"a.txt": b"a", "moving.bin": random_bytes(60 << 20, 12)})
-    moving = src / "moving.bin"
-    target = tmp_path / "t.exe"
-    stub_size = wine.exe("tarnwick_stub.exe").stat().st_size
-    proc = wine.start(wine.exe(MAKER), maker_args(wine, src, target, ["-c", "-o"]))
-    changed = threading.Event()
-
-    def watch():
-        deadline = time.monotonic() + 120
-        while time.monotonic() < deadline and proc.poll() is None:
-            if written_beyond(target, stub_size + sr.HEADER_SIZE + (1 << 20)):
-                change(moving)
-                changed.set()
-                return
-            time.sleep(0.02)
-
-    watcher = threading.Thread(target=watch)
-    watcher.start()
+@pytest.mark.parametrize("size_after", [1 << 20, 3 * sr.CHUNK_RAW_MAX + 4], ids=["shrink", "grow"])
+def test_source_that_changes_while_packed(wine, tmp_path, size_after):
+    proc, gated, target = gated_build(wine, tmp_path, size_after)
     try:
-        box = expect_box(wine, proc, "오류", timeout_ms=120000)
+        gated.open_gate()
+        box = expect_box(wine, proc, "오류")
     finally:
-        watcher.join()
-    assert changed.is_set(), "the build ended before the file could be changed"
+        gated.close()
+    assert box_text(box) == CHANGED + wine.winpath(gated.file)
     assert finish(wine, proc) == EXIT_FAILED
     assert not target.exists() and temp_files(target) == []
-    return box_text(box), moving
-
-
-def shrink(path):
-    os.truncate(path, 1 << 20)
-
-
-def grow(path):
-    with open(path, "ab") as f:
-        f.write(b"more")
-
-
-@pytest.mark.parametrize("change", [shrink, grow])
-def test_source_that_changes_while_packed(wine, tmp_path, change):
-    text, moving = change_during_build(wine, tmp_path, change)
-    assert text == CHANGED + wine.winpath(moving)
 
 
 def test_folder_that_cannot_be_listed(wine, tmp_path):

@@ -2,11 +2,10 @@
 paths, the question before an existing target is replaced, the success box,
 and the registry left alone by a complete command line."""
 
-import subprocess
-
 import pytest
 
 import sfxreader as sr
+from harness import AutoError
 from sample_trees import (BOX_CLASS, EXIT_BUILT, EXIT_REFUSED, IDNO, IDYES, MAKER, box_buttons,
                           box_text, expect_box, finish, maker_args, maker_error, run_maker,
                           write_tree)
@@ -118,12 +117,11 @@ def test_overwrite_question_closed_replaces_nothing(wine, src, tmp_path):
     pid = str(proc.windows_pid())
     wine.auto("close", "--class", BOX_CLASS, "--title", "확인", "--pid", pid, "--timeout", "30000")
     try:
-        proc.wait(timeout=5)
-    except subprocess.TimeoutExpired:
+        wine.auto("gone", "--class", BOX_CLASS, "--title", "확인", "--pid", pid, "--timeout", "30000")
+    except AutoError:
         # A Yes/No box may refuse to be closed, as on Windows; then it must
         # still be there and waiting for an answer.
-        wine.auto("press", "--class", BOX_CLASS, "--title", "확인", "--pid", pid,
-                  "--timeout", "2000", "--button", "no")
+        wine.auto("press", "--class", BOX_CLASS, "--title", "확인", "--pid", pid, "--button", "no")
     assert finish(wine, proc) == EXIT_REFUSED
     assert target.read_bytes() == b"previous content"
 

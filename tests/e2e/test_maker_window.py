@@ -8,9 +8,11 @@ import subprocess
 import pytest
 
 import sfxreader as sr
+from gatefs import GatedSource
+from harness import REPO
 from maker_window import IDS, MAIN, MakerWindow, store, stored_values
-from sample_trees import (BOX_CLASS, MAKER, box_text, expect_box, finish, random_bytes,
-                          write_tree)
+from sample_trees import (BOX_CLASS, MAKER, await_box, box_text, expect_box, finish,
+                          random_bytes, wait_until, write_tree)
 
 WM_KEYDOWN, VK_RETURN, VK_ESCAPE, VK_F1 = 0x100, 0x0D, 0x1B, 0x70
 
@@ -29,8 +31,11 @@ def test_defaults_without_stored_options_and_nothing_saved_on_close(wine, tmp_pa
               "RbDmImmediately", "RbUacNone", "RbOmPrompt"]
     assert w.checked(*radios, "CbOneInstance", "CbSilent", "CbSelfDelete") == radios
     assert not w.control("RbUacNone")["enabled"] and not w.control("EIcon")["enabled"]
+    # A build given no addresses shows none: no web, donation or mail link.
+    assert not w.control("LWeb")["visible"] and not w.control("LDonate")["visible"]
     w.post(MAIN, WM_KEYDOWN, VK_F1, 0, "--id", IDS["ESource"])
-    wine.auto("press", "--class", "Tfabout", "--pid", w.pid, "--timeout", "10000", "--button", "ok")
+    about = wine.auto("press", "--class", "Tfabout", "--pid", w.pid, "--button", "ok")
+    assert [c["visible"] for c in about["controls"] if c["id"] in (402, 403)] == [False, False]
     assert w.close() == 0
     assert stored_values(wine) == {}
 
@@ -98,19 +103,43 @@ def test_complete_command_line_builds_at_once(wine, tmp_path, src):
     sr.read_sfx(target)
 
 
-def test_cancel_deletes_the_target_and_returns_to_the_window(wine, tmp_path):
-    src = write_tree(tmp_path / "big", {f"r{i}.bin": random_bytes(40 << 20, i) for i in range(6)})
+@pytest.fixture
+def gated(tmp_path):
+    """A source whose second chunk cannot be read until the test says so."""
+    source = GatedSource(tmp_path / "gated", size=3 * sr.CHUNK_RAW_MAX, gate_at=sr.CHUNK_RAW_MAX + 1)
+    yield source
+    source.close()
+
+
+@pytest.mark.parametrize("previous, last_line", [
+    (b"old", "이전 대상 SFX 파일은 그대로 남아 있습니다."),
+    (None, "대상 SFX 파일이 삭제되었습니다."),
+], ids=["kept", "none"])
+def test_cancel_shows_it_is_stopping_and_returns_to_the_window(wine, tmp_path, gated, previous,
+                                                               last_line):
     target = tmp_path / "big.exe"
-    # zlib on one thread: slow enough that the cancel lands mid-build.
-    w = MakerWindow(wine, ["-o", wine.winpath(src), wine.winpath(target)],
-                    env={"TARNWICK_ENGINE": "zlib", "TARNWICK_THREADS": "1"})
+    if previous:
+        target.write_bytes(previous)
+    w = MakerWindow(wine, ["-o", wine.winpath(gated.path), wine.winpath(target)])
     title = w.window["title"]
     assert w.look("Tfprogress")["title"] == title
+    # The build has compressed its first chunk and waits for the second: it
+    # cannot end before the cancel, however fast the machine.
+    wait_until(lambda: gated.reads_waiting() > 0)
     w.press("BCancel", "Tfprogress")
-    box = expect_box(wine, w.proc, "경고", timeout_ms=60000)
-    assert box_text(box).startswith("Tarnwick가 중단되었습니다.")
-    w.look()
-    assert not target.exists()
+    gated.open_gate()
+    filters = await_box(wine, w.proc, "경고")
+    # Behind the box: the button that was pressed is off, the label says why.
+    w.look("Tfprogress")
+    assert not w.control("BCancel")["enabled"]
+    assert w.control("LProgressSource")["text"] == "중단하는 중..."
+    box = wine.auto("press", *filters, "--button", "ok")
+    assert box_text(box) == "Tarnwick가 중단되었습니다.\r\n" + last_line
+    w.gone("Tfprogress")
+    expected = ["big.exe", "gated"] if previous else ["gated"]
+    assert sorted(p.name for p in tmp_path.iterdir()) == expected
+    if previous:
+        assert target.read_bytes() == previous
     assert w.close() == 0
 
 
@@ -129,9 +158,7 @@ def test_write_error_closes_the_progress_window(wine, tmp_path, full_drive):
     src = write_tree(tmp_path / "src", {"r.bin": random_bytes(2 << 20)})
     w = MakerWindow(wine, ["-o", wine.winpath(src), wine.winpath(full_drive / "t.exe")])
     assert "t.exe" in box_text(expect_box(wine, w.proc, "오류"))
-    w.look()
-    none = wine.auto("none", "--class", "Tfprogress", "--pid", w.pid, "--timeout", "1000")
-    assert none["none"]
+    w.gone("Tfprogress")
     assert not (full_drive / "t.exe").exists()
     assert w.close() == 0
 
@@ -151,7 +178,36 @@ def test_icon_picker_round_trip(wine, tmp_path):
               "--control-class", "Edit")
     wine.auto("press", "--class", BOX_CLASS, "--pid", w.pid, "--button", "ok",
               "--control-class", "Button")
-    wine.auto("none", "--class", BOX_CLASS, "--pid", w.pid, "--timeout", "3000")
+    w.gone(BOX_CLASS)
     w.look()
     assert w.control("EIcon")["text"] == wine.winpath(tmp_path / "new.exe")
     assert w.close() == 0
+
+
+@pytest.mark.parametrize("codepage, lang, english", [(1252, None, True), (949, "en", True),
+                                                      (1252, "ko", False)])
+def test_english_face_on_other_systems_and_korean_on_request(wine, tmp_path, codepage, lang,
+                                                             english):
+    store(wine, tmp_path)
+    proc = wine.start(wine.exe(MAKER), codepage=codepage,
+                      env={"TARNWICK_LANG": lang} if lang else None)
+    pid = str(proc.windows_pid())
+    window = wine.auto("wait", "--class", MAIN, "--pid", pid, codepage=codepage)
+    label = next(c["text"] for c in window["controls"] if c["id"] == IDS["LSourceFolder"])
+    assert label == ("Source folder (may contain subfolders):" if english
+                     else "소스 폴더 (하위 폴더를 포함할 수 있음):")
+    if english:
+        wine.auto("press", "--class", MAIN, "--pid", pid, "--button", str(IDS["LCmdLine"]))
+        help_window = wine.auto("wait", "--class", "Tfcmdline", "--pid", pid, codepage=codepage)
+        assert help_window["title"] == "Command-line help"
+        usage = (REPO / "resources/usage.en.txt").read_text().replace("\n", "\r\n")
+        assert next(c["text"] for c in help_window["controls"] if c["id"] == IDS["MCmdLine"]) == usage
+        wine.auto("press", "--class", "Tfcmdline", "--pid", pid, "--button", str(IDS["BClose"]))
+        wine.auto("gone", "--class", "Tfcmdline", "--pid", pid)
+    # A refusal box in the same language: no source folder.
+    wine.auto("press", "--class", MAIN, "--pid", pid, "--button", str(IDS["BMake"]))
+    box = expect_box(wine, proc, "Error" if english else "오류")
+    assert box_text(box).startswith("The source folder does not exist." if english
+                                    else "소스 폴더가 없습니다.")
+    wine.auto("close", "--class", MAIN, "--pid", pid)
+    assert finish(wine, proc) == 0

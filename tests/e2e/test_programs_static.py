@@ -36,13 +36,13 @@ def resources(pe):
     return out
 
 
-def string_table(pe):
-    """String id -> text, decoded from the RT_STRING blocks."""
+def string_table(pe, lang=0x412):
+    """String id -> text, decoded from the RT_STRING blocks of one language."""
     texts = {}
     for (tkey, block), entries in resources(pe).items():
         if tkey != 6:
             continue
-        data = entries[0][1]
+        data = dict(entries)[lang]
         pos = 0
         for i in range(16):
             (n,) = struct.unpack_from("<H", data, pos)
@@ -75,14 +75,14 @@ def test_maker_carries_the_stub_helper_manifest_and_usage(build):
                      manifest)
     assert manifest.count("requireAdministrator") == 1
 
-    usage_bytes = res[("TXT", "CMDLINE")][0][1]
-    usage = usage_bytes.decode("cp949")  # fails on anything but code page 949
-    assert "\r\n" in usage and "\n" not in usage.replace("\r\n", "")
-    documented = set(re.findall(r"^\s+-([a-z]+)\s", usage, re.M))
     switches = {"ic", "me", "mf", "ft", "fd", "fp", "fc", "fs", "fm", "op", "oo", "os", "i", "s",
                 "d", "e", "we", "ws", "wc", "di", "dr", "dn", "un", "uh", "ua", "o", "c", "h"}
-    assert documented == switches
-    assert '\\"' in usage  # the example with escaped quotes
+    # The Korean text in code page 949 and its English face in ASCII.
+    for name, encoding in (("CMDLINE", "cp949"), ("CMDLINE_EN", "ascii")):
+        usage = res[("TXT", name)][0][1].decode(encoding)
+        assert "\r\n" in usage and "\n" not in usage.replace("\r\n", "")
+        assert set(re.findall(r"^\s+-([a-z]+)\s", usage, re.M)) == switches
+        assert '\\"' in usage and "%%TEMP%%" in usage  # the example, as a batch file holds it
 
 
 @pytest.mark.parametrize("build", BUILDS)
@@ -95,10 +95,22 @@ def test_maker_message_texts_and_version(build):
     assert texts[65232] == "Tarnwick가 중단되었습니다.\r\n대상 SFX 파일이 삭제되었습니다."
     for i in (65232, 65233) + tuple(range(65256, 65264)):
         assert i in texts
+    manifest = resources(pe)[(24, 1)][0][1].decode("utf-8")
+    assert re.search(r"<dpiAware[^>]*>true</dpiAware>", manifest)  # it scales itself
+    english = string_table(pe, 0x409)
+    assert set(english) == set(texts) and english[65262].startswith("The target file already")
     fixed = pe.VS_FIXEDFILEINFO[0]
     assert (fixed.FileVersionMS >> 16, fixed.FileVersionMS & 0xFFFF) >= (1, 0)
     assert pe.FILE_HEADER.Characteristics & 0x2  # executable image
     assert pe.OPTIONAL_HEADER.Subsystem == 2  # GUI: no console window
+
+
+@pytest.mark.parametrize("build", BUILDS)
+@pytest.mark.parametrize("name", PROGRAMS)
+def test_no_placeholder_address_ships(build, name):
+    data = (ROOT / build / "bin" / name).read_bytes()
+    for text in ("example.com", "example.org", "tarnwick.example"):
+        assert text.encode() not in data and text.encode("utf-16-le") not in data
 
 
 @pytest.mark.parametrize("build", BUILDS)

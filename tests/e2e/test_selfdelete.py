@@ -2,9 +2,10 @@
 file, ends at once when there is nothing to delete, and always exits with 0."""
 import json
 import os
-import time
 
 import pytest
+
+from sample_trees import wait_until
 
 FILE_ATTRIBUTE_READONLY = 0x1
 ERROR_ACCESS_DENIED = 5
@@ -26,15 +27,12 @@ def plain_delete_error(wine, path):
     return result["error"]
 
 
-def hold(wine, path, ms):
-    """Keeps `path` open without delete sharing for `ms` milliseconds; returns
-    once the file is held."""
-    proc = wine.start(wine.exe("twauto.exe"), ["hold", path, str(ms)])
-    deadline = time.monotonic() + 30
-    while b"held" not in proc.read_stdout():
-        assert proc.poll() is None, proc.read_stderr()
-        assert time.monotonic() < deadline, "the file was not opened"
-        time.sleep(0.05)
+def hold(wine, path, release):
+    """Keeps `path` open without sharing until the file `release` appears;
+    returns once the file is held."""
+    proc = wine.start(wine.exe("holdfile.exe"), [path, release])
+    wait_until(lambda: b"held" in proc.read_stdout() or proc.poll() is not None)
+    assert proc.poll() is None, proc.read_stdout()
     return proc
 
 
@@ -62,8 +60,8 @@ def test_read_only_file_with_spaces_and_korean_name_is_deleted(wine, tmp_path, c
     '"Z:\\no\\such\\file.exe"',   # a file that is not there
 ])
 def test_nothing_to_delete_ends_at_once_with_0(wine, command_line):
-    # The timeout is far below the 20 s of retries a wrong start would cost.
-    done = wine.run(helper(wine), command_line=command_line, timeout=10)
+    # The timeout is below the 20 s of retries a wrong start would cost.
+    done = wine.run(helper(wine), command_line=command_line, timeout=18)
     assert done.returncode == 0
 
 
@@ -71,7 +69,7 @@ def test_folder_is_left_alone(wine, tmp_path):
     folder = tmp_path / "not a file"
     folder.mkdir()
     (folder / "keep.txt").write_text("x")
-    done = wine.run(helper(wine), [folder], timeout=10)
+    done = wine.run(helper(wine), [folder], timeout=18)
     assert done.returncode == 0
     assert (folder / "keep.txt").is_file()
 
@@ -79,11 +77,14 @@ def test_folder_is_left_alone(wine, tmp_path):
 def test_file_held_open_is_deleted_once_released(wine, tmp_path):
     target = tmp_path / "busy.exe"
     target.write_bytes(b"MZ" * 100)
-    holder = hold(wine, target, 2500)
+    release = tmp_path / "release"
+    holder = hold(wine, target, release)
     # Locked now: a single try would fail, so a success proves the retries.
     assert plain_delete_error(wine, target) == ERROR_SHARING_VIOLATION
-    done = wine.run(helper(wine), [target], timeout=60)
-    assert done.returncode == 0
+    proc = wine.start(helper(wine), [target])
+    proc.windows_pid()  # running: it tries at once
+    release.write_bytes(b"")
+    assert wine.wait(proc, 60) == 0
     assert not target.exists()
     assert wine.wait(holder, 30) == 0
 
@@ -93,9 +94,10 @@ def test_file_held_open_is_deleted_once_released(wine, tmp_path):
 def test_file_locked_past_all_tries_stays_and_helper_still_exits_0(wine, tmp_path):
     target = tmp_path / "locked.exe"
     target.write_bytes(b"MZ")
-    holder = hold(wine, target, 60000)
+    release = tmp_path / "release"
+    holder = hold(wine, target, release)
     done = wine.run(helper(wine), [target], timeout=55)
     assert done.returncode == 0
     assert target.exists()
-    holder.kill()
-    holder.wait()
+    release.write_bytes(b"")
+    assert wine.wait(holder, 30) == 0

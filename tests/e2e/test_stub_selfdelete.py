@@ -17,7 +17,7 @@ def temp_folder(wine):
     return wine.unixpath(done.stdout.decode().strip())
 
 
-def wait_gone(path, seconds=15):
+def wait_gone(path, seconds=120):
     deadline = time.monotonic() + seconds
     while path.exists() and time.monotonic() < deadline:
         time.sleep(0.2)

@@ -33,6 +33,10 @@ def test_progress_window_and_browse_dialog(wine, stub, tmp_path, codepage, title
     left, top, right, bottom = window["rect"]
     assert (right - left, bottom - top) == (320, 96)
     assert (left, top) == ((SCREEN[0] - 320) // 2, (SCREEN[1] - 96) // 2)
+    # The dialog opens whole on the screen, centred on the progress window.
+    d_left, d_top, d_right, d_bottom = dialog["rect"]
+    assert 0 <= d_left and 0 <= d_top and d_right <= SCREEN[0] and d_bottom <= SCREEN[1]
+    assert abs(d_left + d_right - left - right) <= 1 and abs(d_top + d_bottom - top - bottom) <= 1
     # The user cannot close it.
     wine.auto("close", "--class", "tarnwickwindowclass", codepage=codepage)
     assert wine.auto("wait", "--class", "tarnwickwindowclass", "--timeout", "500")["hwnd"] == window["hwnd"]

@@ -38,9 +38,31 @@ TEST(CmdlineGen, DefaultsFullRunModeAndAnEmptySource) {
   s.ecmdparameters = L"/q x";
   s.ecmdparameters_enabled = true;
   s.esource = L" \t";
+  const std::wstring head =
+      L"\"C:\\Program Files\\tarnwick.exe\" -ic -mf -fm -ws -dr -i -s -d -ua -oo ";
   EXPECT_EQ(tw::generate_command_line(s),
-            L"\"C:\\Program Files\\tarnwick.exe\" -ic -mf -fm -ws -dr -i -s -d -ua -oo "
-            L"C:\\out\\setup.exe C:\\i.ico C:\\src\\run.exe %TEMP%\\app \" /q x\"");
+            head + L"\"\" C:\\out\\setup.exe C:\\i.ico C:\\src\\run.exe %TEMP%\\app \" /q x\"");
+
+  // An empty value keeps its place while a later one follows.
+  s.esource = L"C:\\src";
+  s.ecustomdir = L" ";
+  EXPECT_EQ(tw::generate_command_line(s),
+            head + L"C:\\src C:\\out\\setup.exe C:\\i.ico C:\\src\\run.exe \"\" \" /q x\"");
+  s.ecmdparameters = L"";
+  EXPECT_EQ(tw::generate_command_line(s),
+            head + L"C:\\src C:\\out\\setup.exe C:\\i.ico C:\\src\\run.exe");
+}
+
+TEST(CmdlineGen, BatchFileLineDoublesPercentAndEscapesWhatCmdReadsOutsideQuotes) {
+  const struct {
+    const wchar_t* line;
+    const wchar_t* batch;
+  } cases[] = {
+      {L"t.exe -fm C:\\s %TEMP%\\app\\", L"t.exe -fm C:\\s %%TEMP%%\\app\\"},
+      {L"t.exe \"a & b (50%)\" x&y^z", L"t.exe \"a & b (50%%)\" x^&y^^z"},
+      {L"t.exe \"a\\\"b\" |<> \"", L"t.exe \"a\\\"b\" |<> \""},  // cmd's quotes toggle at \"
+  };
+  for (const auto& c : cases) EXPECT_EQ(tw::batch_file_line(c.line), c.batch) << c.line;
 }
 
 // Whatever the value, the command-line reader gives it back (the build
