@@ -1,10 +1,12 @@
-// The floor of extraction under Wine: creates the folders and files listed
+// The floors of extraction under Wine: creates the folders and files listed
 // in a manifest (one "D<TAB>relative path" or "F<TAB>size<TAB>relative path"
-// per line, UTF-8) below a folder with the calls the stub makes for each
-// entry (create under a temporary name, write, set time and attributes,
-// rename), but writes zeros and inflates nothing. What it costs is what
-// the file system under the stub costs, not the stub.
-//   file_floor.exe MANIFEST OUT-FOLDER
+// per line, UTF-8) below a folder, writing zeros and inflating nothing.
+// What it costs is what the file system under an extractor costs.
+//   file_floor.exe MANIFEST OUT-FOLDER [minimal|old-stub]
+//   minimal   the calls any extractor must make: create new, write, close
+//   old-stub  the calls the stub made per file before it extracted in one
+//             pass: create under a temporary name, write, set the time,
+//             rename, set the attributes
 #include <windows.h>
 
 #include <stdio.h>
@@ -21,7 +23,8 @@ static std::wstring widen(const char* s) {
 }
 
 int wmain(int argc, wchar_t** argv) {
-  if (argc != 3) return 2;
+  if (argc < 3) return 2;
+  bool minimal = argc < 4 || wcscmp(argv[3], L"old-stub") != 0;
   FILE* list = _wfopen(argv[1], L"rb");
   if (!list) return 3;
   std::wstring root = argv[2];
@@ -41,17 +44,17 @@ int wmain(int argc, wchar_t** argv) {
     if (!tab) continue;
     unsigned long long size = strtoull(line + 2, nullptr, 10);
     std::wstring path = root + widen(tab + 1);
-    std::wstring temp = path + L".~tmp";
-    HANDLE h = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    std::wstring temp = minimal ? path : path + L".~tmp";
+    HANDLE h = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) return 4;
     while (size) {
       DWORD n = size < sizeof zeros ? DWORD(size) : DWORD(sizeof zeros), done = 0;
       if (!WriteFile(h, zeros, n, &done, nullptr) || done != n) return 5;
       size -= n;
     }
-    SetFileTime(h, &ft, &ft, &ft);
+    if (!minimal) SetFileTime(h, &ft, &ft, &ft);
     CloseHandle(h);
+    if (minimal) continue;
     if (!MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) return 6;
     SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_ARCHIVE);
   }

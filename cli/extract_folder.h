@@ -6,6 +6,7 @@
 #include <stdint.h>
 
 #include <string>
+#include <vector>
 
 #include "file_system.h"
 
@@ -14,8 +15,10 @@ namespace tw::cli {
 const FileSystem* system_file_system();
 
 // Makes dir with its missing parents, as an SFX file makes its extraction
-// folder; 0 or a Windows error code.
-uint32_t prepare_extract_folder(const std::string& dir, std::wstring* pass_folder);
+// folder; 0 or a Windows error code. *made: the folders it made, outermost
+// first (the pass removes them again when the SFX file proves damaged).
+uint32_t prepare_extract_folder(const std::string& dir, std::wstring* pass_folder,
+                                std::vector<std::wstring>* made);
 
 // A path of the pass as the user writes it on this system.
 std::string shown_path(const std::wstring& pass_path);

@@ -8,7 +8,8 @@ namespace tw::cli {
 
 const FileSystem* system_file_system() { return win32_file_system(); }
 
-uint32_t prepare_extract_folder(const std::string& dir, std::wstring* pass_folder) {
+uint32_t prepare_extract_folder(const std::string& dir, std::wstring* pass_folder,
+                                std::vector<std::wstring>* made) {
   std::wstring given = wide_of(dir);
   DWORD n = GetFullPathNameW(given.c_str(), 0, nullptr, nullptr);
   if (n == 0) return GetLastError();
@@ -29,6 +30,7 @@ uint32_t prepare_extract_folder(const std::string& dir, std::wstring* pass_folde
     DWORD a = GetFileAttributesW(part.c_str());
     if (a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY)) continue;
     if (!CreateDirectoryW(part.c_str(), nullptr)) return GetLastError();
+    made->push_back(part);
   }
   *pass_folder = full;
   return 0;

@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 
 #include "extract_folder.h"
 #include "system_codes.h"
@@ -39,14 +40,6 @@ FsFile file_of(int fd) { return reinterpret_cast<FsFile>(intptr_t(fd) + 1); }
 
 uint32_t last_error() { return windows_code_of(uint32_t(errno)); }
 
-uint32_t copy_out(const std::string& native_path, wchar_t* out, uint32_t cap) {
-  std::wstring w = pass_form(native_path);
-  if (w.size() >= cap) return 206;
-  w.copy(out, w.size());
-  out[w.size()] = 0;
-  return 0;
-}
-
 uint32_t attributes(void*, const wchar_t* path) {
   struct stat st;
   std::string p = native(path);
@@ -65,8 +58,11 @@ uint32_t create_folder(void*, const wchar_t* path) {
   return errno == EEXIST ? 183 : errno == ENOENT ? 3 : last_error();
 }
 
-uint32_t create_file(void*, const wchar_t* path, FsFile* file) {
-  int fd = open(native(path).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+// Read-only (0x01) is the one attribute a new file takes here: no write
+// permission for anyone. The rest (hidden, system, archive) Linux has not.
+uint32_t create_file(void*, const wchar_t* path, uint32_t attributes, uint64_t, FsFile* file) {
+  mode_t mode = (attributes & 0x01) ? 0444 : 0666;
+  int fd = open(native(path).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
   if (fd < 0) return errno == ENOENT ? 3 : last_error();
   *file = file_of(fd);
   return 0;
@@ -102,32 +98,42 @@ void set_time(void*, FsFile file, uint32_t dos_time) {
   futimens(fd_of(file), times);
 }
 
-uint32_t final_path(void*, FsFile file, wchar_t* out, uint32_t cap) {
-  out[0] = 0;
-  char link[64], real[4096];
-  snprintf(link, sizeof link, "/proc/self/fd/%d", fd_of(file));
-  ssize_t n = readlink(link, real, sizeof real - 1);
-  if (n <= 0) return 0;  // no /proc: the system cannot tell
-  real[n] = 0;
-  return copy_out(real, out, cap);
+// The absolute path with every link resolved, in the pass's form.
+uint32_t real_path(const std::string& path, std::wstring* out) {
+  char* real = realpath(path.c_str(), nullptr);
+  if (!real) return last_error();
+  *out = pass_form(real);
+  free(real);
+  return 0;
 }
 
-uint32_t folder_final_path(void*, const wchar_t* path, wchar_t* out, uint32_t cap) {
+uint32_t final_path(void*, const wchar_t* path, wchar_t* out, uint32_t cap) {
   out[0] = 0;
-  char* real = realpath(native(path).c_str(), nullptr);
-  if (!real) return last_error();
-  uint32_t r = copy_out(real, out, cap);
-  free(real);
-  return r;
+  std::wstring real;
+  if (uint32_t r = real_path(native(path), &real)) return r;
+  if (real.size() >= cap) return 206;
+  real.copy(out, real.size());
+  out[real.size()] = 0;
+  return 0;
 }
 
 void close_file(void*, FsFile file) { close(fd_of(file)); }
 
-uint32_t replace(void*, const wchar_t* from, const wchar_t* to) {
-  return rename(native(from).c_str(), native(to).c_str()) == 0 ? 0 : last_error();
+// Without `replace` an existing `to` stays. Where the file system cannot
+// rename that way, a second name is made (it fails when the name is
+// taken) and the first one removed.
+uint32_t rename_file(void*, const wchar_t* from, const wchar_t* to, bool replace) {
+  std::string a = native(from), b = native(to);
+  if (replace) return rename(a.c_str(), b.c_str()) == 0 ? 0 : last_error();
+  int r = renameat2(AT_FDCWD, a.c_str(), AT_FDCWD, b.c_str(), RENAME_NOREPLACE);
+  if (r != 0 && errno == EINVAL && link(a.c_str(), b.c_str()) == 0) r = unlink(a.c_str());
+  if (r == 0) return 0;
+  return errno == EEXIST ? 183 : last_error();
 }
 
 uint32_t remove_file(void*, const wchar_t* path) { return unlink(native(path).c_str()) == 0 ? 0 : last_error(); }
+
+uint32_t remove_folder(void*, const wchar_t* path) { return rmdir(native(path).c_str()) == 0 ? 0 : last_error(); }
 
 // Only the read-only bit has a meaning here: it takes away (or gives back)
 // the owner's write permission of a file. A folder keeps its permissions:
@@ -142,23 +148,28 @@ uint32_t set_attributes(void*, const wchar_t* path, uint32_t a) {
   return fchmodat(AT_FDCWD, p.c_str(), mode, AT_SYMLINK_NOFOLLOW) == 0 ? 0 : last_error();
 }
 
-const FileSystem kPosix = {nullptr,    attributes,        create_folder, create_file, write_all,   set_time,
-                           final_path, folder_final_path, close_file,    replace,     remove_file, set_attributes};
+const FileSystem kPosix = {nullptr,    attributes, create_folder, create_file, write_all,     set_time,
+                           close_file, final_path, rename_file,   remove_file, remove_folder, set_attributes};
 
 }  // namespace
 
 const FileSystem* system_file_system() { return &kPosix; }
 
-uint32_t prepare_extract_folder(const std::string& dir, std::wstring* pass_folder) {
+uint32_t prepare_extract_folder(const std::string& dir, std::wstring* pass_folder,
+                                std::vector<std::wstring>* made) {
   if (dir.empty() || dir.find('\\') != std::string::npos) return 123;  // no name the pass can hold
   for (size_t i = 1; i <= dir.size(); ++i) {
     if (i < dir.size() && dir[i] != '/') continue;
-    if (mkdir(dir.substr(0, i).c_str(), 0777) != 0 && errno != EEXIST) return last_error();
+    std::string part = dir.substr(0, i);
+    if (mkdir(part.c_str(), 0777) != 0) {
+      if (errno != EEXIST) return last_error();
+      continue;
+    }
+    std::wstring real;
+    if (uint32_t r = real_path(part, &real)) return r;
+    made->push_back(real);
   }
-  char* real = realpath(dir.c_str(), nullptr);
-  if (!real) return last_error();
-  *pass_folder = pass_form(real);
-  free(real);
+  if (uint32_t r = real_path(dir, pass_folder)) return r;
   if (pass_folder->back() != L'\\') *pass_folder += L'\\';
   return 0;
 }

@@ -11,16 +11,15 @@ namespace tw::cli {
 
 namespace {
 
-// Up to this much inflated data is kept from the pass's verify walk for its
-// write walk, as the stub keeps.
-const uint64_t kCacheMax = 64u << 20;
+// The pass reads and inflates in pieces of this size, as the stub does.
+const uint32_t kPiece = 1 << 20;
 
 struct Context {
   const PassSetup* setup;
   PassHooks hooks;
   size_t names_seen = 0;
   size_t bad_name = 0;  // number of the record whose name was refused
-  uint64_t total = 0;   // both passes: twice the sum of the sizes
+  uint64_t total = 0;   // the sum of the sizes
 };
 
 bool read_at(void* ctx, uint64_t offset, void* buf, uint32_t n) {
@@ -62,9 +61,8 @@ void locate(const SfxFile& sfx, uint64_t stopped, PassOutcome* o) {
 
 struct Buffers {
   std::unique_ptr<Extraction> x{new Extraction()};
-  std::vector<unsigned char> data = std::vector<unsigned char>(kChunkCompressedMax);
-  std::vector<unsigned char> block = std::vector<unsigned char>(kChunkRawMax);
-  std::vector<unsigned char> cache;
+  std::vector<unsigned char> in = std::vector<unsigned char>(kPiece + kInflatePad);
+  std::vector<unsigned char> window = std::vector<unsigned char>(kInflateHistory + kPiece + kInflateSlack);
   std::vector<wchar_t> run = std::vector<wchar_t>(kPathChars);
   std::vector<wchar_t> helper = std::vector<wchar_t>(kPathChars);
   PathList extracted{}, created{};
@@ -100,9 +98,10 @@ PassOutcome run_record_pass(const PassSetup& s) {
     return o;
   }
 
-  c.total = 2 * uint64_t(total);
+  c.total = uint64_t(total);
   Buffers b;
-  b.cache.resize(size_t(uint64_t(total) < kCacheMax ? uint64_t(total) : kCacheMax));
+  for (const std::wstring& f : s.made_folders)
+    if (!b.created.add(f.c_str())) return {kErrNotEnoughMemory};
   Extraction* x = b.x.get();
   x->src = src;
   x->first_record = first;
@@ -122,10 +121,10 @@ PassOutcome run_record_pass(const PassSetup& s) {
     const PassSetup* setup = static_cast<Context*>(ctx)->setup;
     return setup->ask_overwrite(setup->ask_ctx, path);
   };
-  x->data = b.data.data();
-  x->block = b.block.data();
-  x->cache = b.cache.empty() ? nullptr : b.cache.data();
-  x->cache_size = b.cache.size();
+  x->in = b.in.data();
+  x->in_cap = kPiece;
+  x->window = b.window.data();
+  x->out_piece = kPiece;
   x->run_path = b.run.data();
   x->helper_path = b.helper.data();
   x->extracted = &b.extracted;

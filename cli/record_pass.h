@@ -2,12 +2,13 @@
 // `verify` and `extract` run the stub's own passes over the records, so
 // that they accept and refuse exactly what an SFX file does: the measuring
 // walk (names, lengths, the terminator), then the extraction pass, which
-// verifies every chunk and checksum before it writes anything. `verify`
-// runs the pass on a file system that keeps nothing; `extract` on the
-// system's, the helper record checked but never written.
+// checks every chunk and checksum and leaves nothing of a damaged file.
+// `verify` runs the pass on a file system that keeps nothing; `extract` on
+// the system's, the helper record checked but never written.
 #include <stdint.h>
 
 #include <string>
+#include <vector>
 
 #include "file_system.h"
 #include "sfx_file.h"
@@ -22,12 +23,13 @@ struct PassSetup {
   const SfxFile* sfx = nullptr;  // read by read_sfx_file
   const FileSystem* fs = nullptr;  // nullptr: verify, nothing is written
   std::wstring folder;             // extract: absolute, ends with a backslash
+  std::vector<std::wstring> made_folders;  // extract: those of folder the caller made
   uint8_t overwrite_mode = 0;
   DecodeName decode = nullptr;
   void* decode_ctx = nullptr;
   bool (*ask_overwrite)(void* ctx, const wchar_t* path) = nullptr;
   void* ask_ctx = nullptr;
-  // Raw bytes handled of `total` (both passes together).
+  // Raw bytes handled of `total`.
   void (*progress)(void* ctx, uint64_t done, uint64_t total) = nullptr;
   void* progress_ctx = nullptr;
 };

@@ -111,13 +111,15 @@ std::string failure_words(const OpenSfx& o, const PassOutcome& r) {
   return where + damage_words(r.code);
 }
 
-PassOutcome run_pass(OpenSfx& o, const FileSystem* fs, const std::wstring& folder, uint8_t overwrite) {
+PassOutcome run_pass(OpenSfx& o, const FileSystem* fs, const std::wstring& folder,
+                     const std::vector<std::wstring>& made, uint8_t overwrite) {
   ProgressBar bar;
   PassSetup s;
   s.file = o.file.get();
   s.sfx = &o.sfx;
   s.fs = fs;
   s.folder = folder;
+  s.made_folders = made;
   s.overwrite_mode = overwrite;
   s.decode = decode_hook;
   s.decode_ctx = &o.codepage;
@@ -149,7 +151,7 @@ int run_verify(const Arguments& a) {
   OpenSfx o;
   int exit_code;
   if (!open_sound_header(a.sfx, &o, &exit_code)) return exit_code;
-  PassOutcome r = run_pass(o, nullptr, std::wstring(), 1);
+  PassOutcome r = run_pass(o, nullptr, std::wstring(), {}, 1);
   if (r.code) {
     report_error(a.sfx + ": " + failure_words(o, r));
     return int(r.code);
@@ -164,12 +166,13 @@ int run_extract(const Arguments& a) {
   int exit_code;
   if (!open_sound_header(a.sfx, &o, &exit_code)) return exit_code;
   std::wstring folder;
-  if (uint32_t e = prepare_extract_folder(a.folder, &folder)) {
+  std::vector<std::wstring> made;
+  if (uint32_t e = prepare_extract_folder(a.folder, &folder, &made)) {
     report_error(a.folder + ": " + error_words(e));
     return int(e);
   }
   uint8_t overwrite = a.overwrite >= 0 ? uint8_t(a.overwrite) : o.sfx.header.overwrite_mode;
-  PassOutcome r = run_pass(o, system_file_system(), folder, overwrite);
+  PassOutcome r = run_pass(o, system_file_system(), folder, made, overwrite);
   if (r.code) {
     report_error((r.damaged ? a.sfx + ": " : std::string()) + failure_words(o, r));
     return int(r.code);

@@ -4,7 +4,6 @@
 
 #include "byte_sum.h"
 #include "entry_name.h"
-#include "inflate.h"
 #include "wide.h"
 
 namespace tw {
@@ -27,9 +26,23 @@ uint32_t damaged(Extraction* x, uint32_t code) {
   return code;
 }
 
-uint32_t failed(Extraction* x, const wchar_t* path, uint32_t code) {
-  x->fail_path = path;
-  return code;
+// A failure of the file system at `path`: the first one is reported once
+// the rest has been checked; nothing more is written.
+void note_failure_at(Extraction* x, uint32_t code, const wchar_t* path) {
+  if (!x->fs_error) {
+    x->fs_error = code;
+    wcopy(x->failed_at, kPathChars, path);
+  }
+  x->writing = false;
+}
+
+void note_failure(Extraction* x, uint32_t code) { note_failure_at(x, code, x->path); }
+
+// Removes a file this run wrote (it may have been made read-only).
+void discard(Extraction* x, const wchar_t* path) {
+  const FileSystem* fs = x->hooks.fs;
+  fs->set_attributes(fs->ctx, path, kAttrNormal);
+  fs->remove_file(fs->ctx, path);
 }
 
 bool read_next(Extraction* x, void* buf, uint32_t n) {
@@ -39,56 +52,51 @@ bool read_next(Extraction* x, void* buf, uint32_t n) {
   return true;
 }
 
-// The verify pass keeps the first inflated chunks, as many as the cache
-// holds, for the write pass (which then need not inflate them again).
-void keep(Extraction* x, uint32_t n) {
-  if (x->cache_closed || n > x->cache_size - x->cache_filled) {
-    x->cache_closed = true;  // only a run of chunks from the start
-    return;
-  }
-  memcpy(x->cache + x->cache_filled, x->block, n);
-  x->cache_filled += n;
+// ---------------------------------------------------------------- data
+
+// Raw bytes go to the file being written; a failure of the write ends the
+// writing of it, not the checking.
+void put_block(Extraction* x, const unsigned char* p, uint32_t n) {
+  if (x->file && !x->write_error) x->write_error = x->hooks.fs->write(x->hooks.fs->ctx, x->file, p, n);
+  x->done += n;
+  if (x->hooks.progress) x->hooks.progress(x->hooks.ctx, x->done);
 }
 
-// Reads, inflates and sums the chunks of one file of `size` bytes; hands
-// each block to `out` when a file is open.
-uint32_t copy_data(Extraction* x, uint64_t size, uint32_t* sum, FsFile out) {
+bool stream_read(void* ctx, unsigned char* buf, uint32_t n) { return read_next(static_cast<Extraction*>(ctx), buf, n); }
+
+bool stream_put(void* ctx, const unsigned char* p, uint32_t n) {
+  put_block(static_cast<Extraction*>(ctx), p, n);
+  return true;
+}
+
+// Reads, inflates and sums the chunks of one file of `size` bytes, piece
+// by piece.
+uint32_t copy_data(Extraction* x, uint64_t size, uint32_t* sum) {
   uint64_t handled = 0;
   while (handled < size) {
-    const unsigned char* block;
-    uint32_t n;
-    if (x->compressed) {
-      unsigned char lengths[8];
-      if (!read_next(x, lengths, 8)) return damaged(x, kCodeChecksum);
-      n = get_u32le(lengths);
-      uint32_t stream = get_u32le(lengths + 4);
-      if (stream > kChunkCompressedMax) return damaged(x, kCodeChunkTooLarge);
-      if (!raw_length_fits(n, size - handled)) return damaged(x, kCodeChecksum);
-      if (x->writing && n <= x->cache_filled - x->cache_used) {
-        // Inflated by the verify pass already: the stream is skipped.
-        if (stream > x->src.size || x->pos > x->src.size - stream) return damaged(x, kCodeChecksum);
-        x->pos += stream;
-        block = x->cache + x->cache_used;
-        x->cache_used += n;
-      } else {
-        if (!read_next(x, x->data, stream)) return damaged(x, kCodeChecksum);
-        if (!inflate_zlib(x->data, stream, x->block, n)) return damaged(x, kCodeInflate);
-        block = x->block;
-        if (!x->writing) keep(x, n);
-      }
-    } else {
+    if (!x->compressed) {
       uint64_t left = size - handled;
-      n = left < kChunkCompressedMax ? uint32_t(left) : kChunkCompressedMax;
-      if (!read_next(x, x->data, n)) return damaged(x, kCodeChecksum);
-      block = x->data;
+      uint32_t n = left < x->in_cap ? uint32_t(left) : x->in_cap;
+      if (!read_next(x, x->in, n)) return damaged(x, kCodeChecksum);
+      *sum = byte_sum(*sum, x->in, n);
+      put_block(x, x->in, n);
+      handled += n;
+      continue;
     }
-    if (out) {
-      if (uint32_t r = x->hooks.fs->write(x->hooks.fs->ctx, out, block, n)) return failed(x, x->path, r);
-    }
-    *sum = byte_sum(*sum, block, n);
+    unsigned char lengths[8];
+    if (!read_next(x, lengths, 8)) return damaged(x, kCodeChecksum);
+    uint32_t n = get_u32le(lengths);
+    uint32_t stream = get_u32le(lengths + 4);
+    if (stream > kChunkCompressedMax) return damaged(x, kCodeChunkTooLarge);
+    if (!raw_length_fits(n, size - handled)) return damaged(x, kCodeChecksum);
+    if (stream > x->src.size - x->pos) return damaged(x, kCodeChecksum);
+    uint64_t end = x->pos + stream;  // bytes behind the stream's end are not looked at
+    InflateIo io = {x, stream_read, stream_put, x->in, x->in_cap, x->window, x->out_piece};
+    StreamEnd r = inflate_stream(&x->inflater, io, stream, n, sum);
+    if (r == kStreamUnread) return damaged(x, kCodeChecksum);
+    if (r != kStreamDone) return damaged(x, kCodeInflate);
+    x->pos = end;
     handled += n;
-    x->done += n;
-    if (x->hooks.progress) x->hooks.progress(x->hooks.ctx, x->done);
   }
   return 0;
 }
@@ -98,6 +106,8 @@ uint32_t read_checksum(Extraction* x, uint32_t computed) {
   if (!read_next(x, stored, 4) || get_u32le(stored) != computed) return damaged(x, kCodeChecksum);
   return 0;
 }
+
+// -------------------------------------------------------------- places
 
 // The helper is only ever the first record, under its one name, and only
 // when the header asks for self-deletion.
@@ -125,15 +135,15 @@ void load_root(Extraction* x, const wchar_t* base) {
   x->root_for = base;
   x->checked[0] = 0;
   const FileSystem* fs = x->hooks.fs;
-  if (fs->folder_final_path(fs->ctx, base, x->root_final, kPathChars)) x->root_final[0] = 0;
+  if (fs->final_path(fs->ctx, base, x->root_final, kPathChars)) x->root_final[0] = 0;
 }
 
-// x->final_path (just filled by the file system) must lie below the root.
-// Without a final path of the root the system cannot tell, and the
-// attribute checks stand alone.
-uint32_t check_final(Extraction* x, uint32_t query_error) {
+// Where `path` really is must lie below the root. Without a final path of
+// the root the system cannot tell, and the attribute checks stand alone.
+uint32_t check_final(Extraction* x, const wchar_t* path) {
   if (!x->root_final[0]) return 0;
-  if (query_error) return query_error;
+  const FileSystem* fs = x->hooks.fs;
+  if (uint32_t r = fs->final_path(fs->ctx, path, x->final_path, kPathChars)) return r;
   return is_below(x->final_path, x->root_final) ? 0 : kErrReparsePoint;
 }
 
@@ -149,11 +159,10 @@ uint32_t walk_folders(Extraction* x, size_t from, size_t end, bool make, bool* m
     x->path[i] = 0;
     uint32_t r = make ? fs->create_folder(fs->ctx, x->path) : kErrAlreadyExists;
     *made = r == 0;
-    uint32_t a = kFsDirectory;
     if (r == 0) {
       if (!x->created->add(x->path)) r = kErrNotEnoughMemory;
     } else if (r == kErrAlreadyExists) {
-      a = fs->attributes(fs->ctx, x->path);
+      uint32_t a = fs->attributes(fs->ctx, x->path);
       r = 0;
       if (a == kFsNoFile || !(a & kFsDirectory)) r = kErrPathNotFound;
       if (a != kFsNoFile && (a & kFsReparsePoint)) r = kErrReparsePoint;
@@ -162,6 +171,15 @@ uint32_t walk_folders(Extraction* x, size_t from, size_t end, bool make, bool* m
     if (r) return r;
   }
   return 0;
+}
+
+// Whether x->path up to `end` is the folder last found sound.
+bool is_checked(const Extraction* x, size_t end) {
+  size_t i = 0;
+  for (; i < end; ++i) {
+    if (x->checked[i] != x->path[i]) return false;
+  }
+  return x->checked[i] == 0;
 }
 
 // Start of the first folder below the base that still needs a look: the
@@ -175,23 +193,53 @@ size_t first_unchecked(const Extraction* x, size_t base_len, size_t end) {
   return n < end ? n + 1 : end;
 }
 
-void remember_checked(Extraction* x, size_t end) {
-  if (end >= kPathChars) return;
-  for (size_t i = 0; i < end; ++i) x->checked[i] = x->path[i];
-  x->checked[end] = 0;
+// Whether this run created the folder x->path up to `end`.
+bool made_by_run(const Extraction* x, size_t end) {
+  for (size_t k = x->created->count(); k-- > 0;) {
+    const wchar_t* c = x->created->at(k);
+    size_t i = 0;
+    while (i < end && c[i] == x->path[i]) ++i;
+    if (i == end && c[i] == 0) return true;
+  }
+  return false;
 }
 
-uint32_t folder_record(Extraction* x, const EntryHead& head, uint32_t sum, bool write, size_t base_len) {
+// Makes sure the folder x->path[0, end) is sound before anything goes into
+// it (its folders below the base real ones, not links, created first when
+// `make`; where it really is below the root), once: the next records in the
+// same folder need no look. Learns whether this run created it.
+uint32_t settle_folder(Extraction* x, size_t base_len, size_t end, bool make) {
+  if (is_checked(x, end)) return 0;
+  bool made = false;
+  if (end >= base_len) {
+    if (uint32_t r = walk_folders(x, first_unchecked(x, base_len, end), end, make, &made)) return r;
+    wchar_t saved = x->path[end];
+    x->path[end] = 0;
+    uint32_t r = check_final(x, x->path);
+    x->path[end] = saved;
+    if (r) return r;
+  }
+  if (!made) made = made_by_run(x, end);
+  for (size_t i = 0; i < end; ++i) x->checked[i] = x->path[i];
+  x->checked[end] = 0;
+  x->checked_made = made;
+  return 0;
+}
+
+uint32_t folder_record(Extraction* x, const EntryHead& head, uint32_t sum, size_t base_len) {
   if (uint32_t r = read_checksum(x, sum)) return r;
-  if (!write) return 0;
+  if (!x->writing) return 0;
   size_t end = wlen(x->path);
   while (end > base_len && x->path[end - 1] == L'\\') x->path[--end] = 0;
-  bool made = false;
-  uint32_t r = walk_folders(x, first_unchecked(x, base_len, end), end, true, &made);
-  if (r) return failed(x, x->path, r);
-  remember_checked(x, end);
-  // Attributes only for a folder this run made.
-  if (made) x->hooks.fs->set_attributes(x->hooks.fs->ctx, x->path, settable_attributes(head.attributes));
+  if (uint32_t r = settle_folder(x, base_len, end, true)) {
+    note_failure(x, r);
+    return 0;
+  }
+  // Attributes only for a folder this run made, and only when they say
+  // more than a new folder has.
+  if (x->checked_made && (head.attributes & kSettable)) {
+    x->hooks.fs->set_attributes(x->hooks.fs->ctx, x->path, settable_attributes(head.attributes));
+  }
   return 0;
 }
 
@@ -206,32 +254,17 @@ bool temp_name(Extraction* x, uint32_t attempt) {
   return wappend(x->temp, kPathChars, tail);
 }
 
-// An opened file must really lie below the root; otherwise it goes again.
-uint32_t check_opened(Extraction* x, const wchar_t* name, FsFile* out) {
-  const FileSystem* fs = x->hooks.fs;
-  uint32_t r = check_final(x, fs->final_path(fs->ctx, *out, x->final_path, kPathChars));
-  if (r) {
-    fs->close(fs->ctx, *out);
-    fs->remove_file(fs->ctx, name);
-    *out = nullptr;
-  }
-  return r;
-}
-
-// Creates a temporary file beside x->path (x->temp names it).
-uint32_t open_temp(Extraction* x, FsFile* out) {
+// Creates the file under a temporary name beside x->path (x->temp).
+uint32_t open_temp(Extraction* x, uint32_t attributes, uint64_t size) {
   const FileSystem* fs = x->hooks.fs;
   uint32_t r = kErrFileExists;
   for (uint32_t attempt = 0; attempt < 0x10000 && (r == kErrFileExists || r == kErrAlreadyExists);
        ++attempt) {
     if (!temp_name(x, attempt)) return kErrNameTooLong;
-    r = fs->create_file(fs->ctx, x->temp, out);
+    r = fs->create_file(fs->ctx, x->temp, attributes, size, &x->file);
   }
-  if (r) {
-    *out = nullptr;
-    return r;
-  }
-  return check_opened(x, x->temp, out);
+  if (r) x->file = nullptr;
+  return r;
 }
 
 // Whether an existing file gets the record's data.
@@ -247,102 +280,94 @@ bool overwrite(Extraction* x, uint8_t kind) {
   }
 }
 
-// Looks at the place of a file before anything is written: its folders
-// must be real ones. A new file is created at once under its name (one
-// look-up of the name); only when the name is taken is the existing file
-// looked at: it must be a plain file.
-uint32_t open_or_inspect(Extraction* x, size_t base_len, FsFile* out, uint32_t* existing) {
+// Opens the file the record's data goes to (x->file), or none when an
+// existing file is kept. In a folder this run created a new file is
+// created under its name at once; otherwise, and for an existing file,
+// under a temporary name (*pending) that is put in place at the end.
+uint32_t open_file(Extraction* x, const EntryHead& head, size_t base_len, uint32_t* existing, bool* pending) {
   const FileSystem* fs = x->hooks.fs;
   size_t parent = wlen(x->path);
-  while (parent > base_len && x->path[parent - 1] != L'\\') --parent;
-  if (parent > base_len) {
-    --parent;  // the backslash
-    bool made;
-    size_t from = first_unchecked(x, base_len, parent);
-    if (from < parent) {
-      if (uint32_t r = walk_folders(x, from, parent, false, &made)) return r;
-      remember_checked(x, parent);
-    }
+  while (parent && x->path[parent - 1] != L'\\') --parent;
+  if (uint32_t r = settle_folder(x, base_len, parent ? parent - 1 : 0, false)) return r;
+  uint32_t attributes = settable_attributes(head.attributes);
+  uint64_t size = uint64_t(head.size);
+  uint32_t r = kErrFileExists;
+  if (x->checked_made) {
+    r = fs->create_file(fs->ctx, x->path, attributes, size, &x->file);
+    if (r == 0) return 0;
+    x->file = nullptr;
+    if (r != kErrFileExists && r != kErrAlreadyExists && r != kErrAccessDenied) return r;
   }
-  *existing = kFsNoFile;
-  uint32_t r = fs->create_file(fs->ctx, x->path, out);
-  if (r == 0) return check_opened(x, x->path, out);
-  *out = nullptr;
-  if (r != kErrFileExists && r != kErrAlreadyExists && r != kErrAccessDenied) return r;
   *existing = fs->attributes(fs->ctx, x->path);
-  if (*existing == kFsNoFile) return r;
-  if (*existing & kFsReparsePoint) return kErrReparsePoint;
-  return (*existing & kFsDirectory) ? kErrAccessDenied : 0;
+  if (*existing == kFsNoFile) {
+    if (x->checked_made) return r;
+  } else {
+    if (*existing & kFsReparsePoint) return kErrReparsePoint;
+    if (*existing & kFsDirectory) return kErrAccessDenied;
+    if (!overwrite(x, head.kind)) return 0;
+    // Some links show no reparse attribute: where the file really is
+    // tells.
+    if (uint32_t q = check_final(x, x->path)) return q;
+  }
+  *pending = true;
+  return open_temp(x, attributes, size);
 }
 
-// The written file gets its time, replaces the old one when there was one,
-// and gets the record's attributes.
-uint32_t complete_file(Extraction* x, const EntryHead& head, FsFile* out, uint32_t existing) {
+// The written file gets its time and is closed; it is in place, or waits
+// for the end.
+uint32_t complete_file(Extraction* x, const EntryHead& head, uint32_t existing, bool pending) {
   const FileSystem* fs = x->hooks.fs;
-  fs->set_time(fs->ctx, *out, head.dos_time);
-  fs->close(fs->ctx, *out);
-  *out = nullptr;
-  if (existing != kFsNoFile) {
-    fs->set_attributes(fs->ctx, x->path, kAttrNormal);  // a read-only file is replaced as well
-    if (uint32_t r = fs->replace(fs->ctx, x->temp, x->path)) {
-      fs->set_attributes(fs->ctx, x->path, existing);
-      fs->remove_file(fs->ctx, x->temp);
-      return r;
-    }
-  }
-  fs->set_attributes(fs->ctx, x->path, settable_attributes(head.attributes));
-  if (head.kind == kKindHelper) {
-    wcopy(x->helper_path, kPathChars, x->path);
-  } else if (existing == kFsNoFile && !x->extracted->add(x->path)) {
-    return kErrNotEnoughMemory;
-  }
-  return 0;
+  fs->set_time(fs->ctx, x->file, head.dos_time);
+  fs->close(fs->ctx, x->file);
+  x->file = nullptr;
+  // (finals before temps: the lists stay in step when memory runs out)
+  bool listed = pending ? x->finals.add(x->path, head.kind) && x->temps.add(x->temp, existing)
+                        : x->extracted->add(x->path);
+  if (listed) return 0;
+  discard(x, pending ? x->temp : x->path);
+  return kErrNotEnoughMemory;
 }
 
-uint32_t file_record(Extraction* x, const EntryHead& head, uint32_t sum, bool write, size_t base_len) {
+uint32_t file_record(Extraction* x, const EntryHead& head, uint32_t sum, size_t base_len) {
   const FileSystem* fs = x->hooks.fs;
-  FsFile out = nullptr;
   uint32_t existing = kFsNoFile;
-  if (write) {
+  bool pending = false;
+  x->file = nullptr;
+  x->write_error = 0;
+  if (x->writing) {
     if (head.kind == kKindRunFile) wcopy(x->run_path, kPathChars, x->path);
-    if (uint32_t r = open_or_inspect(x, base_len, &out, &existing)) return failed(x, x->path, r);
-    if (existing != kFsNoFile && overwrite(x, head.kind)) {
-      // Some links show no reparse attribute: where the file really is
-      // tells.
-      uint32_t r = check_final(x, fs->folder_final_path(fs->ctx, x->path, x->final_path, kPathChars));
-      if (!r) r = open_temp(x, &out);
-      if (r) return failed(x, x->path, r);
-    }
+    if (uint32_t r = open_file(x, head, base_len, &existing, &pending)) note_failure(x, r);
   }
-  uint32_t r = copy_data(x, uint64_t(head.size), &sum, out);
+  uint32_t r = copy_data(x, uint64_t(head.size), &sum);
   if (!r) r = read_checksum(x, sum);
-  if (!r && out) {
-    r = complete_file(x, head, &out, existing);
-    if (r) return failed(x, x->path, r);
+  if (!x->file) return r;
+  if (!r && !x->write_error) {
+    if (uint32_t q = complete_file(x, head, existing, pending)) note_failure(x, q);
+    return 0;
   }
-  if (out) {
-    // Unfinished: the partial file goes, an old file stays as it was.
-    fs->close(fs->ctx, out);
-    fs->remove_file(fs->ctx, existing != kFsNoFile ? x->temp : x->path);
-  }
+  // Unfinished: the partial file goes, an existing file stays as it was.
+  fs->close(fs->ctx, x->file);
+  x->file = nullptr;
+  discard(x, pending ? x->temp : x->path);
+  if (!r) note_failure(x, x->write_error);
   return r;
 }
 
 // path := base + name, with "/" read as "\".
-uint32_t compose_path(Extraction* x, const wchar_t* base, size_t* base_len) {
+bool compose_path(Extraction* x, const wchar_t* base, size_t* base_len) {
   wcopy(x->path, kPathChars, base);
   *base_len = wlen(x->path);
-  if (!wappend(x->path, kPathChars, x->wide)) return failed(x, x->path, kErrNameTooLong);
+  if (!wappend(x->path, kPathChars, x->wide)) return false;
   for (wchar_t* p = x->path + *base_len; *p; ++p) {
     if (*p == L'/') *p = L'\\';
   }
-  return 0;
+  return true;
 }
 
-// One pass over all records; writes only when `write` is set.
-uint32_t walk(Extraction* x, bool write) {
+// Every record once: checked always, written while the file system lets.
+// Returns 0, or the code of damaged data.
+uint32_t walk(Extraction* x) {
   x->pos = x->first_record;
-  x->writing = write;
   for (uint32_t index = 0;; ++index) {
     unsigned char raw[kEntryHeadSize];
     if (!read_next(x, raw, kEntryHeadSize)) return damaged(x, kCodeDamaged);
@@ -359,15 +384,54 @@ uint32_t walk(Extraction* x, bool write) {
     if (head.kind == kKindHelper && !helper_allowed(x, head, index)) return damaged(x, kCodeDamaged);
     uint32_t sum = byte_sum(0, x->name, head.name_length);
     size_t base_len = 0;
-    if (write) {
+    if (x->writing) {
       const wchar_t* base = head.kind == kKindHelper ? x->temp_folder : x->folder;
       load_root(x, base);
-      if (uint32_t r = compose_path(x, base, &base_len)) return r;
+      if (!compose_path(x, base, &base_len)) note_failure(x, kErrNameTooLong);
     }
     uint32_t r =
-        directory ? folder_record(x, head, sum, write, base_len) : file_record(x, head, sum, write, base_len);
+        directory ? folder_record(x, head, sum, base_len) : file_record(x, head, sum, base_len);
     if (r) return r;
   }
+}
+
+// The files that waited under a temporary name take their final names, in
+// record order. A failure keeps the old file (and its attributes) and is
+// reported; the others still go in place.
+void put_in_place(Extraction* x) {
+  const FileSystem* fs = x->hooks.fs;
+  for (size_t i = 0; i < x->temps.count(); ++i) {
+    const wchar_t* temp = x->temps.at(i);
+    const wchar_t* final_name = x->finals.at(i);
+    uint32_t existing = x->temps.value(i);
+    uint32_t r;
+    if (existing == kFsNoFile) {
+      r = fs->rename(fs->ctx, temp, final_name, false);
+    } else {
+      fs->set_attributes(fs->ctx, final_name, kAttrNormal);  // a read-only file is replaced as well
+      r = fs->rename(fs->ctx, temp, final_name, true);
+      if (r) fs->set_attributes(fs->ctx, final_name, existing);
+    }
+    if (r) {
+      discard(x, temp);
+      note_failure_at(x, r, final_name);
+    } else if (x->finals.value(i) == kKindHelper) {
+      wcopy(x->helper_path, kPathChars, final_name);
+    } else if (existing == kFsNoFile && !x->extracted->add(final_name)) {
+      note_failure_at(x, kErrNotEnoughMemory, final_name);
+    }
+  }
+}
+
+// Damage: every file and folder this run made goes again.
+void remove_all(Extraction* x) {
+  const FileSystem* fs = x->hooks.fs;
+  for (size_t i = 0; i < x->temps.count(); ++i) discard(x, x->temps.at(i));
+  for (size_t i = 0; i < x->extracted->count(); ++i) discard(x, x->extracted->at(i));
+  for (size_t i = x->created->count(); i-- > 0;) fs->remove_folder(fs->ctx, x->created->at(i));
+  x->extracted->clear();
+  x->created->clear();
+  x->helper_path[0] = 0;
 }
 
 }  // namespace
@@ -389,10 +453,20 @@ uint32_t run_extraction(Extraction* x) {
   x->fail_path = nullptr;
   x->root_for = nullptr;
   x->checked[0] = 0;
-  x->cache_filled = x->cache_used = 0;
-  x->cache_closed = false;
-  if (uint32_t r = walk(x, false)) return r;
-  return walk(x, true);
+  x->writing = true;
+  x->fs_error = 0;
+  x->file = nullptr;
+  uint32_t r = walk(x);
+  if (r) {
+    remove_all(x);
+  } else {
+    put_in_place(x);
+    r = x->fs_error;
+    if (r) x->fail_path = x->failed_at;
+  }
+  x->temps.clear();
+  x->finals.clear();
+  return r;
 }
 
 }  // namespace tw

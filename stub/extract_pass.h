@@ -1,21 +1,32 @@
 #pragma once
-// The two passes over the entry records after the folder is chosen:
-//   1. verify: every chunk is inflated and every checksum compared, the
-//      helper record is checked, nothing is written;
-//   2. write: folders and files are made below the extraction folder (the
-//      helper below the temporary folder) through the file-system table.
-// A damaged SFX file therefore writes nothing at all. Portable: the stub
-// runs it on Win32, the unit tests and the fuzz target on a memory tree.
+// The one pass over the entry records after the folder is chosen: each
+// chunk is read, inflated and checked once, and written as it comes. Folders
+// and files are made below the extraction folder (the helper below the
+// temporary folder) through the file-system table. Portable: the stub runs
+// it on Win32, the unit tests and the fuzz target on a memory tree.
 //
-// Writing a file: a new file is created under its own name (the call fails
-// when the name appeared meanwhile); an existing file that is to be
-// replaced stays untouched until its successor is complete under a
-// temporary name in the same folder, which then is renamed over it. No
-// path passes through a link or junction below the extraction folder, and
-// every written file must really lie below the folder's final path.
+// What a damaged SFX file may leave, and where files appear:
+//   - a new file in a folder this run created is written under its own
+//     name (created new: the call fails when the name is taken). Nobody had
+//     that folder before, and damage found later removes the file again;
+//   - in a folder the run did not create, a new file and the successor of
+//     an existing file are written under a temporary name beside it and put
+//     in place only once the whole container has been checked, so such a
+//     folder never shows a half-written file, or any file of a damaged SFX
+//     file, under its final name; an existing file stays as it was until
+//     then, and when its replacement fails;
+//   - damage anywhere removes every file and folder this run made;
+//   - a failure of the file system (a full disk, a link in the way, a
+//     refused replacement) stops the writing but not the checking: when the
+//     rest is sound, the files completed before it are put in place and the
+//     failure is reported; when it is not, the damage is, and nothing stays.
+// No path passes through a link or junction below the extraction folder
+// (each folder is looked at once), and every folder written to must really
+// lie below the extraction folder's final path.
 #include <stdint.h>
 
 #include "file_system.h"
+#include "inflate.h"
 #include "path_list.h"
 #include "record_walk.h"
 
@@ -32,8 +43,7 @@ struct PassHooks {
   int (*decode)(void* ctx, const unsigned char* in, uint32_t n, wchar_t* out, uint32_t cap);
   // Overwrite mode 0: asked for each existing file; true writes it.
   bool (*ask_overwrite)(void* ctx, const wchar_t* path);
-  // Raw bytes handled by both passes so far (the whole job is twice the
-  // sum of the sizes).
+  // Raw bytes handled so far.
   void (*progress)(void* ctx, uint64_t done);
 };
 
@@ -47,16 +57,16 @@ struct Extraction {
   const wchar_t* folder;       // absolute, ends with a backslash
   const wchar_t* temp_folder;  // for the helper, ends with a backslash
   PassHooks hooks;
-  unsigned char* data;   // kChunkCompressedMax bytes
-  unsigned char* block;  // kChunkRawMax bytes
-  unsigned char* cache;  // cache_size bytes (may be none): inflated chunks
-  size_t cache_size;     // the verify pass keeps for the write pass
+  unsigned char* in;       // in_cap + kInflatePad bytes: compressed or stored data
+  uint32_t in_cap;         // kInflateMinInput or more
+  unsigned char* window;   // kInflateHistory + out_piece + kInflateSlack bytes
+  uint32_t out_piece;      // more than 258
 
   // Output (the caller's storage).
   wchar_t* run_path;     // record of kind 1 (kPathChars), empty until met
-  wchar_t* helper_path;  // the helper once written (kPathChars)
+  wchar_t* helper_path;  // the helper once in place (kPathChars)
   PathList* extracted;   // files this run created
-  PathList* created;     // folders this run created, in order
+  PathList* created;     // folders this run created, in order (the caller's first)
   // The path a failure concerns; null for the SFX file itself (damaged
   // data).
   const wchar_t* fail_path;
@@ -64,10 +74,14 @@ struct Extraction {
   // Work space.
   uint64_t pos;
   uint64_t done;
-  bool writing;
-  size_t cache_filled, cache_used;
-  bool cache_closed;
+  bool writing;           // false after a failure of the file system
+  uint32_t fs_error;      // the first one
+  uint32_t write_error;   // of the file being written
+  FsFile file;            // being written
+  PathList temps, finals;  // written under a temporary name, put in place at the end
+  Inflater inflater;
   const wchar_t* root_for;  // the base root_final belongs to
+  bool checked_made;        // `checked` was created by this run
   unsigned char name[kNameMax];
   wchar_t wide[kNameMax + 1];
   wchar_t path[kPathChars];
@@ -75,6 +89,7 @@ struct Extraction {
   wchar_t final_path[kPathChars];
   wchar_t root_final[kPathChars];  // of the folder being written below
   wchar_t checked[kPathChars];     // last folder found free of links
+  wchar_t failed_at[kPathChars];   // the path of fs_error
 };
 
 // Exit codes for damaged data (Windows error numbers).
@@ -88,8 +103,8 @@ const uint32_t kCodeInflate = 160;      // ERROR_BAD_ARGUMENTS
 bool decode_entry_name(const PassHooks& hooks, const unsigned char* name, uint32_t length, bool directory,
                        wchar_t* out, int* n);
 
-// Verifies, then writes. Returns 0 or the code for the finish routine (with
-// x->fail_path).
+// Extracts every record. Returns 0 or the code for the finish routine
+// (with x->fail_path).
 uint32_t run_extraction(Extraction* x);
 
 }  // namespace tw

@@ -15,14 +15,18 @@ wchar_t g_wide_name[tw::kNameMax + 1];
 wchar_t g_question[kPathCap + 512];
 wchar_t g_temp_folder[kPathCap];
 tw::Extraction g_pass;
-const size_t kCacheMax = 64u << 20;
+// Compressed data is read, and inflated data written, in pieces of 1 MiB.
+const uint32_t kPiece = 1 << 20;
 
 bool read_own(void*, uint64_t offset, void* buf, uint32_t n) { return g_stub.file.read_at(offset, buf, n); }
 
-// Names are bytes of the code page the SFX file was made with.
+// Names are bytes of the code page the SFX file was made with; bytes that
+// are no text there make no name (two such names would both become
+// replacement characters, and one file would overwrite the other).
 int decode(void*, const unsigned char* in, uint32_t n, wchar_t* out, uint32_t cap) {
   if (n > 0x7FFFFFFF) return -1;
-  int k = MultiByteToWideChar(g_stub.code_page, 0, reinterpret_cast<const char*>(in), int(n), out, int(cap));
+  int k = MultiByteToWideChar(g_stub.code_page, MB_ERR_INVALID_CHARS, reinterpret_cast<const char*>(in), int(n),
+                              out, int(cap));
   return k > 0 ? k : -1;
 }
 
@@ -55,10 +59,9 @@ bool ask_overwrite(void*, const wchar_t* path) {
   return answer == IDYES;
 }
 
-// Both passes read every byte once: the bar runs over twice the total.
 void report_progress(void*, uint64_t done) {
   g_stub.done = int64_t(done);
-  progress::update(g_stub.done, 2 * g_stub.total);
+  progress::update(g_stub.done, g_stub.total);
   progress::pump();
 }
 
@@ -81,19 +84,16 @@ DWORD measure_container() {
 
 DWORD extract_container() {
   tw::Extraction* x = &g_pass;
-  x->data = static_cast<unsigned char*>(allocate(tw::kChunkCompressedMax));
-  x->block = static_cast<unsigned char*>(allocate(tw::kChunkRawMax));
-  if (!x->data || !x->block) return fail(g_stub.own_path, ERROR_NOT_ENOUGH_MEMORY);
+  x->in = static_cast<unsigned char*>(allocate(kPiece + tw::kInflatePad));
+  x->in_cap = kPiece;
+  x->window = static_cast<unsigned char*>(allocate(tw::kInflateHistory + kPiece + tw::kInflateSlack));
+  x->out_piece = kPiece;
+  if (!x->in || !x->window) return fail(g_stub.own_path, ERROR_NOT_ENOUGH_MEMORY);
   DWORD n = GetTempPathW(kPathCap, g_temp_folder);
   if (n == 0 || n >= kPathCap - 1)
     return fail(g_stub.own_path, n ? ERROR_FILENAME_EXCED_RANGE : GetLastError());
   wend_backslash(g_temp_folder, kPathCap);
 
-  // Up to 64 MB of inflated data are kept from the verify pass for the
-  // write pass, where memory allows.
-  x->cache_size = g_stub.total < int64_t(kCacheMax) ? size_t(g_stub.total) : kCacheMax;
-  x->cache = x->cache_size ? static_cast<unsigned char*>(allocate(x->cache_size)) : nullptr;
-  if (!x->cache) x->cache_size = 0;
   x->src = {nullptr, read_own, g_stub.file.size()};
   x->first_record = g_stub.container_start + tw::kHeaderSize;
   x->compressed = g_stub.header.compressed != 0;

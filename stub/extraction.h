@@ -6,7 +6,8 @@
 // and sums the sizes into g_stub.total. Code 13 for damaged or empty data.
 DWORD measure_container();
 
-// Verifies every record, then recreates every folder and file under
-// g_stub.folder (the helper record under the temporary folder). Returns 0
-// or the code for the finish routine.
+// Recreates every folder and file under g_stub.folder (the helper record
+// under the temporary folder), checking each record as it goes; damaged
+// data leaves nothing of the run behind. Returns 0 or the code for the
+// finish routine.
 DWORD extract_container();

@@ -34,22 +34,25 @@ struct FileSystem {
   uint32_t (*attributes)(void* ctx, const wchar_t* path);
   // Creates one folder; fails with 183 when something of that name exists.
   uint32_t (*create_folder)(void* ctx, const wchar_t* path);
-  // Creates a new file for writing; fails with 80 when it exists.
-  uint32_t (*create_file)(void* ctx, const wchar_t* path, FsFile* file);
+  // Creates a new file for writing with the given attributes (read-only,
+  // hidden, system, archive; 0x80 for none); fails with 80 when it exists.
+  // `size` is what will be written: the file system may set room aside.
+  uint32_t (*create_file)(void* ctx, const wchar_t* path, uint32_t attributes, uint64_t size, FsFile* file);
   // Writes all n bytes; a short write is an error (112 when the system
   // names none).
   uint32_t (*write)(void* ctx, FsFile file, const void* data, uint32_t n);
   // Sets the last-write time from a packed DOS date-time (local time).
   void (*set_time)(void* ctx, FsFile file, uint32_t dos_time);
-  // Where the open file really is (links resolved). 0 with an empty text
-  // when the system cannot tell.
-  uint32_t (*final_path)(void* ctx, FsFile file, wchar_t* out, uint32_t cap);
-  // The same for a folder given by its path.
-  uint32_t (*folder_final_path)(void* ctx, const wchar_t* path, wchar_t* out, uint32_t cap);
   void (*close)(void* ctx, FsFile file);
-  // Renames from over to (which may exist and is then replaced).
-  uint32_t (*replace)(void* ctx, const wchar_t* from, const wchar_t* to);
+  // Where the file or folder that path names really is (links resolved).
+  // 0 with an empty text when the system cannot tell.
+  uint32_t (*final_path)(void* ctx, const wchar_t* path, wchar_t* out, uint32_t cap);
+  // Renames from to `to`; an existing `to` is replaced when `replace` is
+  // set, else the rename fails (183).
+  uint32_t (*rename)(void* ctx, const wchar_t* from, const wchar_t* to, bool replace);
   uint32_t (*remove_file)(void* ctx, const wchar_t* path);
+  // Removes an empty folder.
+  uint32_t (*remove_folder)(void* ctx, const wchar_t* path);
   uint32_t (*set_attributes)(void* ctx, const wchar_t* path, uint32_t attributes);
 };
 

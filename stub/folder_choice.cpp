@@ -62,9 +62,7 @@ DWORD ask_folder() {
 }
 
 DWORD custom_folder() {
-  wchar_t stored[tw::kCustomFolderMax + 1];
-  MultiByteToWideChar(g_stub.code_page, 0, g_stub.header.custom_folder, -1, stored, tw::kCustomFolderMax + 1);
-  DWORD n = ExpandEnvironmentStringsW(stored, g_choice, kPathCap);
+  DWORD n = ExpandEnvironmentStringsW(g_stub.custom_folder, g_choice, kPathCap);
   if (n == 0 || n > kPathCap) return fail(g_stub.own_path, n ? ERROR_FILENAME_EXCED_RANGE : GetLastError());
   return 0;
 }
@@ -72,10 +70,8 @@ DWORD custom_folder() {
 DWORD temporary_folder() {
   DWORD n = GetTempPathW(kPathCap, g_choice);
   if (n == 0 || n >= kPathCap) return fail(g_stub.own_path, n ? ERROR_FILENAME_EXCED_RANGE : GetLastError());
-  wchar_t run_id[tw::kRunIdDigits + 1];
-  MultiByteToWideChar(g_stub.code_page, 0, g_stub.header.run_id, -1, run_id, tw::kRunIdDigits + 1);
   wend_backslash(g_choice, kPathCap);
-  if (!wappend(g_choice, kPathCap, L"~sfx") || !wappend(g_choice, kPathCap, run_id) ||
+  if (!wappend(g_choice, kPathCap, L"~sfx") || !wappend(g_choice, kPathCap, g_stub.run_id) ||
       !wappend(g_choice, kPathCap, L"\\")) {
     return fail(g_stub.own_path, ERROR_FILENAME_EXCED_RANGE);
   }

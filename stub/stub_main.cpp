@@ -8,6 +8,7 @@
 #include "finish.h"
 #include "folder_choice.h"
 #include "folders.h"
+#include "header_texts.h"
 #include "payload_locator.h"
 #include "progress_window.h"
 #include "run_file.h"
@@ -31,14 +32,15 @@ bool read_for_locator(void*, uint32_t offset, void* buf, uint32_t n) {
   return g_stub.file.read_at(offset, buf, n);
 }
 
-// The run identifier names the mutex and the temporary folder: plain
-// letters and digits only.
-bool run_id_is_plain(const char* id) {
-  for (; *id; ++id) {
-    char c = *id;
-    if (!((c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'))) return false;
-  }
-  return true;
+// The header's texts in the recorded code page; the run identifier is
+// checked as it will be used, after decoding.
+bool decode_header_texts() {
+  const tw::OptionHeader& h = g_stub.header;
+  UINT cp = g_stub.code_page;
+  return cp && decode_stored_text(cp, h.run_id, g_stub.run_id, tw::kRunIdDigits + 1) &&
+         decode_stored_text(cp, h.custom_folder, g_stub.custom_folder, tw::kCustomFolderMax + 1) &&
+         decode_stored_text(cp, h.parameters, g_stub.parameters, tw::kParametersMax + 1) &&
+         tw::is_run_id(g_stub.run_id);
 }
 
 // Own file, container start and option header.
@@ -56,16 +58,14 @@ DWORD read_header() {
   g_stub.code_page = stored_code_page();
   g_stub.container_start = start;
   g_stub.header_read = true;
-  if (!run_id_is_plain(g_stub.header.run_id)) return fail(g_stub.own_path, kCodeDamaged);
+  if (!decode_header_texts()) return fail(g_stub.own_path, kCodeDamaged);
   return 0;
 }
 
 // A second run of the same SFX file (same run identifier) stops here.
 DWORD check_instance() {
   if (!g_stub.header.one_instance) return 0;
-  wchar_t name[tw::kRunIdDigits + 1];
-  MultiByteToWideChar(g_stub.code_page, 0, g_stub.header.run_id, -1, name, tw::kRunIdDigits + 1);
-  g_stub.mutex = CreateMutexW(nullptr, TRUE, name);
+  g_stub.mutex = CreateMutexW(nullptr, TRUE, g_stub.run_id);
   if (GetLastError() == ERROR_ALREADY_EXISTS) return fail(g_stub.own_path, kCodeSecondInstance);
   return 0;
 }

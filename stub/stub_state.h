@@ -14,9 +14,6 @@
 // Characters in every path buffer (the longest path Windows handles).
 const DWORD kPathCap = tw::kPathChars;
 
-// Size of the buffer for compressed chunks (and for stored data).
-const uint32_t kDataBufferSize = tw::kChunkCompressedMax;
-
 struct StubState {
   wchar_t own_path[kPathCap];
   OwnFile file;
@@ -24,10 +21,14 @@ struct StubState {
   tw::OptionHeader header;
   bool header_read;
   UINT code_page;  // of the stored names and texts
+  // The header's texts, decoded once (an undecodable one is damage).
+  wchar_t run_id[tw::kRunIdDigits + 1];
+  wchar_t custom_folder[tw::kCustomFolderMax + 1];
+  wchar_t parameters[tw::kParametersMax + 1];
   HANDLE mutex;  // of the one-instance check, null when none
   const StubTexts* texts;
   int64_t total;  // sum of the size fields
-  int64_t done;   // raw bytes handled so far (by both passes)
+  int64_t done;   // raw bytes handled so far
   wchar_t folder[kPathCap];       // extraction folder, ends with a backslash
   wchar_t run_path[kPathCap];     // record of kind 1, empty until met
   wchar_t helper_path[kPathCap];  // the helper, once written

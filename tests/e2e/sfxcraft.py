@@ -175,14 +175,34 @@ def from_folder(source: Path, codec: str = "cp949", attributes=None) -> list[Ent
     return entries
 
 
-def flip_first_stream_byte(index: int, stream: bytes) -> bytes:
-    """For bend_stream: the first chunk becomes a valid zlib stream of its
-    data with the first byte changed, so that zlib inflates it without
+def with_code_page(stub: bytes, code_page: int) -> bytes:
+    """The stub with its recorded code page (RCDATA "CODEPAGE", 4 bytes
+    little-endian) set to code_page, in place."""
+    import pefile
+    pe = pefile.PE(data=stub)
+    for kind in pe.DIRECTORY_ENTRY_RESOURCE.entries:
+        if kind.id == 10:  # RT_RCDATA
+            for name in kind.directory.entries:
+                if str(name.name) == "CODEPAGE":
+                    entry = name.directory.entries[0].data.struct
+                    at = pe.get_offset_from_rva(entry.OffsetToData)
+                    return stub[:at] + struct.pack("<I", code_page) + stub[at + 4:]
+    raise ValueError("the stub records no code page")
+
+
+def flip_chunk(chunk: int):
+    """For bend_stream: chunk number `chunk` becomes a valid zlib stream of
+    its data with the first byte changed, so that zlib inflates it without
     complaint and only the record checksum can tell."""
-    if index != 0:
-        return stream
-    raw = zlib.decompress(stream)
-    return zlib.compress(bytes([raw[0] ^ 0x01]) + raw[1:], 9)
+    def bend(index: int, stream: bytes) -> bytes:
+        if index != chunk:
+            return stream
+        raw = zlib.decompress(stream)
+        return zlib.compress(bytes([raw[0] ^ 0x01]) + raw[1:], 9)
+    return bend
+
+
+flip_first_stream_byte = flip_chunk(0)
 
 
 # ------------------------------------------------------------ test helpers

@@ -127,7 +127,7 @@ def test_damage_is_named_and_nothing_is_extracted(cli, tmp_path):
         r = cli.run(*args)
         assert r.code in (23, 160) and len(r.err_lines) == 1, r
         assert "record 2 'b.txt'" in r.err and cli.path(target) in r.err
-    assert list((tmp_path / "x").iterdir()) == []
+    assert not (tmp_path / "x").exists()  # not even the folder extract made
 
 
 @pytest.fixture(params=["wine", "native"])

@@ -31,6 +31,24 @@ def test_full_disk(wine, stub, tmp_path, small_drive, existing):  # noqa: F811
     assert all(name.startswith("f") and len(data) == 2000 for name, data in left.items()), sorted(left)
 
 
+@pytest.mark.parametrize("chunk", [0, 1])
+def test_a_flipped_byte_in_any_chunk_leaves_nothing(wine, stub, tmp_path, chunk):
+    # Before the file of two chunks whose first or last one is bent: a new
+    # folder and a file in it, a new file and a replacement beside the
+    # user's own file.
+    out = tmp_path / "out"
+    out.mkdir()
+    (out / "keep.txt").write_bytes(b"mine")
+    (out / "a.txt").write_bytes(b"old a")
+    before = sc.tree(out)
+    entries = [sc.folder(b"d"), sc.Entry(b"d\\first.txt", b"first"), sc.Entry(b"a.txt", b"new a"),
+               sc.Entry(b"new.txt", b"new"),
+               sc.Entry(b"last.bin", os.urandom(sc.CHUNK_RAW_MAX + 1000), bend_stream=sc.flip_chunk(chunk))]
+    sfx = sc.write(tmp_path / "setup.exe", stub, sc.into(wine, out), entries)
+    assert wine.run(sfx, timeout=60).returncode == 23
+    assert sc.tree(out) == before
+
+
 def test_planted_run_folder_is_not_used(wine, stub, argdump, tmp_path):
     run_id = b"00" + os.urandom(4).hex().upper().encode()
     planted = temp_folder(wine) / f"~sfx{run_id.decode()}"
@@ -88,3 +106,35 @@ def test_failed_run_removes_the_helper(wine, stub, tmp_path):
     assert wine.run(sfx).returncode == 87
     assert not helper.exists()
     assert sfx.exists()
+
+
+@pytest.mark.parametrize("code_page", [37, 65000, 1252])
+def test_only_the_code_pages_the_maker_records_are_taken(wine, tmp_path, code_page):
+    # Read as EBCDIC (37), the letters "aKKaKKaKKa" are "/../../../": the
+    # "~sfx" folder would land outside the temporary folder.
+    stub = sc.with_code_page(wine.exe("tarnwick_stub_utf8.exe").read_bytes(), code_page)
+    taken = code_page == 1252
+    run_id = b"00" + os.urandom(4).hex().upper().encode() if taken else b"aKKaKKaKKa"
+    name = f"marker-{os.urandom(4).hex()}.txt"
+    options = sc.Options(extraction_folder=sc.FOLDER_TEMP, run_id=run_id)
+    sfx = sc.write(tmp_path / "a.exe", stub, options, [sc.Entry(name.encode(), b"x")])
+    assert wine.run(sfx).returncode == (0 if taken else 13)
+    found = list((wine.prefix / "drive_c").rglob(name))
+    assert found == ([temp_folder(wine) / f"~sfx{run_id.decode()}" / name] if taken else [])
+
+
+# Under UTF-8, bytes that are no text are damage wherever they stand: the
+# names 0xFF and 0xFE would both become U+FFFD, one file overwriting the
+# other.
+@pytest.mark.parametrize("field, value", [("names", None), ("custom_folder", b"\xfe\\"),
+                                          ("parameters", b"\xfe"), ("run_id", b"000000\xfe\xfe")])
+def test_bytes_that_are_no_utf8_are_damage(wine, tmp_path, field, value):
+    stub = wine.exe("tarnwick_stub_utf8.exe").read_bytes()
+    options = sc.into(wine, tmp_path / "out", extraction_mode=1, delete_mode=2)
+    if value:
+        setattr(options, field, options.custom_folder + value if field == "custom_folder" else value)
+    names = [b"\xff.txt", b"\xfe.txt"] if field == "names" else [b"ok.txt"]
+    entries = [sc.Entry(n, n) for n in names] + [sc.Entry(b"run.cmd", b"@exit 0\r\n", kind=sc.KIND_RUN_FILE)]
+    sfx = sc.write(tmp_path / "a.exe", stub, options, entries)
+    assert wine.run(sfx).returncode == 13
+    assert sorted(p.name for p in tmp_path.iterdir()) == ["a.exe"]

@@ -1,12 +1,13 @@
 // libFuzzer target over what the stub reads from an SFX file: the payload
 // locator, the option header, the measuring walk over the records and both
-// extraction passes on the in-memory file system. An input is the option
+// extraction pass on the in-memory file system. An input is the option
 // header followed by the records (the stub executable in front is left
 // out; the locator still gets the whole input). Beyond the sanitizers it
-// checks two promises: no file stays open, and damaged data writes
-// nothing.
+// checks two promises: no file stays open, and damaged data leaves the
+// file system exactly as it was.
 #include <cstdlib>
 #include <cstring>
+#include <map>
 
 #include "../../common/payload_locator.h"
 #include "../support/pass_runner.h"
@@ -43,6 +44,13 @@ bool name_ok(void*, const unsigned char* name, uint32_t length, bool directory) 
 
 void nothing(void*) {}
 
+// Paths, contents and attributes.
+std::map<std::wstring, std::pair<std::string, uint32_t>> snapshot(const FakeFileSystem& fs) {
+  std::map<std::wstring, std::pair<std::string, uint32_t>> out;
+  for (auto& n : fs.nodes) out[n.first] = {n.second.data, n.second.attributes};
+  return out;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -63,9 +71,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   r.fs.space = 1 << 20;
   r.answer = (header.overwrite_mode & 0x80) != 0;
   r.records.assign(data + tw::kHeaderSize, data + size);
-  size_t before = r.fs.nodes.size();
+  auto before = snapshot(r.fs);
   uint32_t code = r.run(header.overwrite_mode & 3, header.self_delete != 0, header.compressed != 0);
   if (r.fs.open_files != 0) std::abort();
-  if (code && !r.fail_path && r.fs.nodes.size() != before) std::abort();  // damage wrote something
+  if (code && !r.fail_path && snapshot(r.fs) != before) std::abort();  // damage left something
   return 0;
 }

@@ -35,6 +35,8 @@ SEEDS = {
     "devices": (sc.Options(), [sc.Entry(b"COM\xb9.txt", b"x"), sc.Entry(b"nul", b"y")]),
     "nul-in-name": (sc.Options(), [sc.Entry(b"a\0..\\x", b"x")]),
     "big-file": (sc.Options(), [sc.Entry(b"big.bin", b"\x00\x01" * 2000)]),
+    "not-utf8": (sc.Options(parameters=b"\xfe"), [sc.Entry(b"\xff.txt", b"FF"), sc.Entry(b"\xfe.txt", b"FE")]),
+    "letters-run-id": (sc.Options(extraction_folder=sc.FOLDER_TEMP, run_id=b"aKKaKKaKKa"), TREE[:3]),
 }
 
 

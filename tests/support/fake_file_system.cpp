@@ -53,12 +53,13 @@ uint32_t create_folder(void* ctx, const wchar_t* path) {
   return 0;
 }
 
-uint32_t create_file(void* ctx, const wchar_t* path, tw::FsFile* file) {
+uint32_t create_file(void* ctx, const wchar_t* path, uint32_t attributes, uint64_t, tw::FsFile* file) {
   Fake& fs = self(ctx);
   std::wstring placed = place(fs, path);
   if (find(fs, placed)) return tw::kErrFileExists;
   if (!parent_is_folder(fs, placed)) return tw::kErrPathNotFound;
   fs.nodes[placed] = Fake::Node();
+  fs.nodes[placed].attributes = attributes;
   *file = new OpenFile{placed};
   ++fs.open_files;
   return 0;
@@ -82,11 +83,7 @@ uint32_t copy_out(const std::wstring& s, wchar_t* out, uint32_t cap) {
   return 0;
 }
 
-uint32_t final_path(void*, tw::FsFile file, wchar_t* out, uint32_t cap) {
-  return copy_out(static_cast<OpenFile*>(file)->path, out, cap);
-}
-
-uint32_t folder_final_path(void* ctx, const wchar_t* path, wchar_t* out, uint32_t cap) {
+uint32_t final_path(void* ctx, const wchar_t* path, wchar_t* out, uint32_t cap) {
   Fake& fs = self(ctx);
   std::wstring real = fs.resolve(path);
   if (!find(fs, real)) return tw::kErrFileNotFound;
@@ -98,10 +95,11 @@ void close(void* ctx, tw::FsFile file) {
   --self(ctx).open_files;
 }
 
-uint32_t replace(void* ctx, const wchar_t* from, const wchar_t* to) {
+uint32_t rename(void* ctx, const wchar_t* from, const wchar_t* to, bool replace) {
   Fake& fs = self(ctx);
   std::wstring a = place(fs, from), b = place(fs, to);
   const Fake::Node* old = find(fs, b);
+  if (old && !replace) return tw::kErrAlreadyExists;
   if (fs.refuse_rename || !find(fs, a) || (old && (old->attributes & 1))) return tw::kErrAccessDenied;
   fs.nodes[b] = fs.nodes[a];
   fs.nodes.erase(a);
@@ -110,7 +108,23 @@ uint32_t replace(void* ctx, const wchar_t* from, const wchar_t* to) {
 
 uint32_t remove_file(void* ctx, const wchar_t* path) {
   Fake& fs = self(ctx);
+  const Fake::Node* n = find(fs, place(fs, path));
+  if (n && (n->attributes & 1)) return tw::kErrAccessDenied;  // read-only, as on Windows
   return fs.nodes.erase(place(fs, path)) ? 0 : tw::kErrFileNotFound;
+}
+
+uint32_t remove_folder(void* ctx, const wchar_t* path) {
+  Fake& fs = self(ctx);
+  std::wstring placed = place(fs, path);
+  auto it = fs.nodes.find(placed);
+  if (it == fs.nodes.end() || !it->second.folder) return tw::kErrPathNotFound;
+  std::wstring inside = placed + L"\\";
+  auto child = fs.nodes.lower_bound(inside);
+  if (child != fs.nodes.end() && child->first.compare(0, inside.size(), inside) == 0) {
+    return tw::kErrAccessDenied;  // not empty
+  }
+  fs.nodes.erase(it);
+  return 0;
 }
 
 uint32_t set_attributes(void* ctx, const wchar_t* path, uint32_t a) {
@@ -124,8 +138,8 @@ uint32_t set_attributes(void* ctx, const wchar_t* path, uint32_t a) {
 }  // namespace
 
 FakeFileSystem::FakeFileSystem()
-    : table_{this,       attributes,        create_folder, create_file, write,       set_time,
-             final_path, folder_final_path, close,         replace,     remove_file, set_attributes} {}
+    : table_{this,  attributes, create_folder, create_file,   write,         set_time,
+             close, final_path, rename,        remove_file,   remove_folder, set_attributes} {}
 
 std::wstring FakeFileSystem::resolve(const std::wstring& given) const {
   std::wstring path = given;

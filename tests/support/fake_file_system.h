@@ -4,7 +4,7 @@
 // compared exactly. It can hold links (a folder link shows the reparse
 // attribute, a file link does not, as under Wine), fill up after a number
 // of bytes (the write that crosses the limit is cut short), and refuse
-// renames.
+// renames. Files keep the attributes they were created with.
 #include <cstdint>
 #include <map>
 #include <string>

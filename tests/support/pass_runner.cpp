@@ -18,18 +18,25 @@ int decode(void*, const unsigned char* in, uint32_t n, wchar_t* out, uint32_t ca
   return int(n);
 }
 
+void progress(void* ctx, uint64_t) {
+  auto* r = static_cast<PassRunner*>(ctx);
+  if (r->during) r->during();
+}
+
 bool ask(void* ctx, const wchar_t*) {
   auto* r = static_cast<PassRunner*>(ctx);
   ++r->asked;
   return r->answer;
 }
 
-// The pass's buffers and work space, made once (they are large).
+// The pass's buffers and work space, made once (they are large). Small
+// pieces: data is read and inflated in many of them.
+const uint32_t kInCap = tw::kInflateMinInput, kOutPiece = 300;
 struct Space {
   std::unique_ptr<tw::Extraction> x{new tw::Extraction()};
-  std::vector<unsigned char> data = std::vector<unsigned char>(tw::kChunkCompressedMax);
-  std::vector<unsigned char> block = std::vector<unsigned char>(tw::kChunkRawMax);
-  std::vector<unsigned char> cache = std::vector<unsigned char>(2500);  // holds some chunks, not all
+  std::vector<unsigned char> in = std::vector<unsigned char>(kInCap + tw::kInflatePad);
+  std::vector<unsigned char> window =
+      std::vector<unsigned char>(tw::kInflateHistory + kOutPiece + tw::kInflateSlack);
   std::vector<wchar_t> run = std::vector<wchar_t>(tw::kPathChars);
   std::vector<wchar_t> helper = std::vector<wchar_t>(tw::kPathChars);
 };
@@ -46,11 +53,11 @@ uint32_t PassRunner::run(uint8_t overwrite_mode, bool self_delete, bool compress
   x->self_delete = self_delete;
   x->folder = L"C:\\out\\";
   x->temp_folder = L"C:\\temp\\";
-  x->hooks = {this, fs.table(), decode, ask, nullptr};
-  x->data = space.data.data();
-  x->block = space.block.data();
-  x->cache = space.cache.data();
-  x->cache_size = space.cache.size();
+  x->hooks = {this, fs.table(), decode, ask, progress};
+  x->in = space.in.data();
+  x->in_cap = kInCap;
+  x->window = space.window.data();
+  x->out_piece = kOutPiece;
   space.run[0] = space.helper[0] = 0;
   x->run_path = space.run.data();
   x->helper_path = space.helper.data();

@@ -1,6 +1,7 @@
 #pragma once
 // Runs the extraction pass over records in memory on a fake file system:
 // shared by the unit tests and the fuzz target.
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -16,6 +17,7 @@ struct PassRunner {
   const wchar_t* fail_path = nullptr;
   bool answer = true;  // to the overwrite question
   int asked = 0;
+  std::function<void()> during;  // called as the data goes
 
   PassRunner() {
     fs.add_folder(L"C:");
@@ -26,7 +28,7 @@ struct PassRunner {
     extracted.clear();
     created.clear();
   }
-  // Runs both passes; returns the code.
+  // Runs the pass; returns the code.
   uint32_t run(uint8_t overwrite_mode = 1, bool self_delete = false, bool compressed = true);
   std::string data(const std::wstring& path) const;
   bool has(const std::wstring& path) const { return fs.nodes.count(path) != 0; }

@@ -35,15 +35,17 @@ inline void folder(Bytes& b, const std::string& name, uint32_t attributes = 0x10
   put32(b, sum(name));
 }
 
-// A compressed file in chunks of at most `chunk` bytes; bend flips a bit
-// of the last chunk's data before it is compressed (a sound stream whose
-// data no longer matches the checksum).
+// A compressed file in chunks of at most `chunk` bytes; the chunk of index
+// `bend` gets a bit of its data flipped before it is compressed (a sound
+// stream whose data no longer matches the checksum); -1: the last one.
+const int kNoBend = -2;
 inline void file(Bytes& b, const std::string& name, const std::string& data, uint8_t kind = 0,
-                 uint32_t attributes = 0x20, bool bend = false, size_t chunk = 9437184) {
+                 uint32_t attributes = 0x20, int bend = kNoBend, size_t chunk = 9437184) {
   head(b, kind, name, uint32_t(data.size()), attributes);
   for (size_t pos = 0; pos < data.size(); pos += chunk) {
     std::string raw = data.substr(pos, chunk);
-    if (bend && pos + chunk >= data.size()) raw[0] ^= 1;
+    int index = int(pos / chunk);
+    if (bend == index || (bend == -1 && pos + chunk >= data.size())) raw[0] ^= 1;
     uLongf n = compressBound(uLong(raw.size()));
     Bytes stream(n);
     compress2(stream.data(), &n, reinterpret_cast<const Bytef*>(raw.data()), uLong(raw.size()), 9);

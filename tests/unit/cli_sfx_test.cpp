@@ -56,7 +56,7 @@ sfxb::Bytes sample_records(bool bend = false) {
   sfxb::folder(r, "bin");
   sfxb::folder(r, "bin\\sub");  // a file after a sibling folder
   sfxb::file(r, "bin\\start.cmd", "@echo off", 1);
-  sfxb::file(r, "data.bin", std::string(3000, 'd'), 0, 0x21, bend, 1000);
+  sfxb::file(r, "data.bin", std::string(3000, 'd'), 0, 0x21, bend ? -1 : sfxb::kNoBend, 1000);
   sfxb::terminator(r);
   return r;
 }

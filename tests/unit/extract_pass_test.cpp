@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "../support/pass_runner.h"
 #include "../support/sfx_builder.h"
 
@@ -8,6 +10,13 @@ namespace {
 using sfxb::file;
 using sfxb::folder;
 using sfxb::terminator;
+
+// Every path of the fake with its content and attributes.
+std::map<std::wstring, std::pair<std::string, uint32_t>> snapshot(const FakeFileSystem& fs) {
+  std::map<std::wstring, std::pair<std::string, uint32_t>> out;
+  for (auto& n : fs.nodes) out[n.first] = {n.second.data, n.second.attributes};
+  return out;
+}
 
 // Every path of the fake below C:\out, with the folders marked by "/".
 std::vector<std::wstring> listing(const PassRunner& r) {
@@ -24,7 +33,7 @@ TEST(ExtractPass, WritesFoldersAndFilesAndListsWhatItMade) {
   folder(r.records, "old");
   folder(r.records, "old\\new", 0x12);
   file(r.records, "old\\new\\a.txt", "alpha", 1, 0x21);
-  file(r.records, "b.bin", std::string(3000, 'b'), 0, 0x20, false, 1000);  // three chunks
+  file(r.records, "b.bin", std::string(3000, 'b'), 0, 0x20, sfxb::kNoBend, 1000);  // three chunks
   terminator(r.records);
   ASSERT_EQ(r.run(), 0u);
   EXPECT_EQ(listing(r), (std::vector<std::wstring>{L"b.bin", L"old/", L"old\\new/", L"old\\new\\a.txt"}));
@@ -40,12 +49,15 @@ TEST(ExtractPass, WritesFoldersAndFilesAndListsWhatItMade) {
   EXPECT_EQ(r.fs.open_files, 0);
 }
 
-// A full disk cuts a write short: 112, and the file is not left behind; an
-// existing file that was to be replaced keeps its content.
-TEST(ExtractPass, ShortWriteFailsAndLeavesNoFile) {
+// A full disk at the last file: 112 for it, and no cut or temporary file;
+// the files before it are in place (an existing one it was to replace
+// keeps its content).
+TEST(ExtractPass, FullDiskAtTheLastFile) {
   for (bool existing : {false, true}) {
     PassRunner r;
     if (existing) r.fs.add_file(L"C:\\out\\big.bin", "old content");
+    folder(r.records, "d");
+    file(r.records, "d\\made.txt", "in a new folder");
     file(r.records, "small.txt", "fits");
     file(r.records, "big.bin", std::string(5000, 'x'));
     terminator(r.records);
@@ -53,38 +65,77 @@ TEST(ExtractPass, ShortWriteFailsAndLeavesNoFile) {
     EXPECT_EQ(r.run(), 112u);
     EXPECT_EQ(std::wstring(r.fail_path), L"C:\\out\\big.bin");
     EXPECT_EQ(r.data(L"C:\\out\\small.txt"), "fits");
+    EXPECT_EQ(r.data(L"C:\\out\\d\\made.txt"), "in a new folder");
     EXPECT_EQ(r.data(L"C:\\out\\big.bin"), existing ? "old content" : "<none>");
-    EXPECT_EQ(listing(r).size(), existing ? 2u : 1u);  // no temporary file either
+    EXPECT_EQ(listing(r).size(), existing ? 4u : 3u);  // no temporary file either
     EXPECT_EQ(r.fs.open_files, 0);
   }
 }
 
+// An existing read-only file is replaced (its successor takes the record's
+// attributes) only once all is checked; a refused replacement keeps it and
+// its attributes.
 TEST(ExtractPass, ReplacesAnExistingFileOnlyWhenComplete) {
   PassRunner r;
   r.fs.add_file(L"C:\\out\\a.txt", "old");
   r.fs.nodes[L"C:\\out\\a.txt"].attributes = 0x01;  // read-only
-  file(r.records, "a.txt", "new");
+  file(r.records, "a.txt", "new", 0, 0x22);
   terminator(r.records);
   r.fs.refuse_rename = true;
   EXPECT_EQ(r.run(), 5u);
   EXPECT_EQ(listing(r), std::vector<std::wstring>{L"a.txt"});
+  EXPECT_EQ(r.data(L"C:\\out\\a.txt"), "old");
   EXPECT_EQ(r.fs.nodes[L"C:\\out\\a.txt"].attributes, 0x01u);
   r.fs.refuse_rename = false;
   EXPECT_EQ(r.run(), 0u);
   EXPECT_EQ(r.data(L"C:\\out\\a.txt"), "new");
+  EXPECT_EQ(r.fs.nodes[L"C:\\out\\a.txt"].attributes, 0x22u);
   EXPECT_EQ(r.extracted.count(), 0u);  // it was there before: run mode keeps it
 }
 
-// Damage in the last chunk of the last file: nothing at all is written.
-TEST(ExtractPass, DamageAnywhereWritesNothing) {
+// Damage in the first or the last chunk of the last file, after a new
+// folder, files in it and beside the old ones, a replacement, and perhaps a
+// full disk: everything is as it was before the run.
+TEST(ExtractPass, DamageLeavesNothingOfTheRun) {
+  for (int bend : {0, -1}) {
+    for (bool full_disk : {false, true}) {
+      PassRunner r;
+      r.fs.add_file(L"C:\\out\\keep.txt", "mine");
+      r.fs.add_file(L"C:\\out\\a.txt", "old a");
+      folder(r.records, "d", 0x12);
+      file(r.records, "d\\first.txt", "first", 0, 0x01);
+      file(r.records, "a.txt", "new a");
+      file(r.records, "new.txt", "new");
+      file(r.records, "last.bin", std::string(4000, 'z'), 0, 0x20, bend, 1000);
+      terminator(r.records);
+      if (full_disk) r.fs.space = 12;
+      auto before = snapshot(r.fs);
+      EXPECT_EQ(r.run(), 23u) << bend << full_disk;
+      EXPECT_EQ(r.fail_path, nullptr);  // the SFX file is named
+      EXPECT_EQ(snapshot(r.fs), before) << bend << full_disk;
+      EXPECT_EQ(r.created.count() + r.extracted.count(), 0u);
+    }
+  }
+}
+
+// While the data goes, a folder the run did not create shows no file of it
+// under its final name; the run's own folder shows them as they come.
+TEST(ExtractPass, OnlyTheRunsOwnFoldersSeeFilesBeforeTheEnd) {
   PassRunner r;
   folder(r.records, "d");
-  file(r.records, "d\\first.txt", "first");
-  file(r.records, "last.bin", std::string(4000, 'z'), 0, 0x20, true, 1000);
+  file(r.records, "d\\early.txt", std::string(2000, 'e'));
+  file(r.records, "top.txt", std::string(2000, 't'));
+  file(r.records, "d\\late.txt", std::string(2000, 'l'));
   terminator(r.records);
-  EXPECT_EQ(r.run(), 23u);
-  EXPECT_EQ(r.fail_path, nullptr);  // the SFX file is named
-  EXPECT_TRUE(listing(r).empty());
+  bool top_seen = false, early_seen = false;
+  r.during = [&] {
+    top_seen |= r.has(L"C:\\out\\top.txt");
+    early_seen |= r.has(L"C:\\out\\d\\early.txt");
+  };
+  ASSERT_EQ(r.run(), 0u);
+  EXPECT_FALSE(top_seen);
+  EXPECT_TRUE(early_seen);
+  EXPECT_EQ(listing(r), (std::vector<std::wstring>{L"d/", L"d\\early.txt", L"d\\late.txt", L"top.txt"}));
 }
 
 // Existing files in skip mode keep their content and their attributes.
