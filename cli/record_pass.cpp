@@ -20,6 +20,7 @@ struct Context {
   size_t names_seen = 0;
   size_t bad_name = 0;  // number of the record whose name was refused
   uint64_t total = 0;   // the sum of the sizes
+  std::vector<wchar_t> name = std::vector<wchar_t>(kNameMax + 1);
 };
 
 bool read_at(void* ctx, uint64_t offset, void* buf, uint32_t n) {
@@ -29,9 +30,8 @@ bool read_at(void* ctx, uint64_t offset, void* buf, uint32_t n) {
 bool name_ok(void* ctx, const unsigned char* name, uint32_t length, bool directory) {
   Context* c = static_cast<Context*>(ctx);
   ++c->names_seen;
-  std::vector<wchar_t> wide(kNameMax + 1);
   int n;
-  if (decode_entry_name(c->hooks, name, length, directory, wide.data(), &n)) return true;
+  if (decode_entry_name(c->hooks, name, length, directory, c->name.data(), &n)) return true;
   c->bad_name = c->names_seen;
   return false;
 }
