@@ -262,3 +262,16 @@ def test_failed_edits_warn_or_with_strict_fail(cli, tmp_path, case):
         return
     assert len(r.err_lines) == 1 and words.format(bad=cli.path(tmp_path / "bad.ico")) in r.err, r.err
     assert (tmp_path / "t.exe").exists() == (code == 0)
+
+
+def test_a_signed_sfx_file_lists_its_certificate_table_and_stays_sound(cli, tmp_path):
+    src = write_tree(tmp_path / "src", {"a.txt": b"alpha"})
+    sfx, signed, key, cert = (tmp_path / n for n in ("t.exe", "signed.exe", "key.pem", "cert.pem"))
+    assert cli.run("build", src, sfx).code == 0
+    subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", key, "-out", cert,
+                    "-days", "2", "-subj", "/CN=Tarnwick test"], check=True, capture_output=True)
+    subprocess.run(["osslsigncode", "sign", "-certs", cert, "-key", key, "-in", sfx, "-out", signed],
+                   check=True, capture_output=True)
+    assert [json.loads(cli.run("list", "--json", f).out)["certificate_table"] for f in (sfx, signed)] == [
+        False, True]
+    assert cli.run("verify", signed).code == 0
