@@ -7,9 +7,11 @@
 
 Three phases (BENCH_PHASES, default all three):
   build    tarnwick.exe under Wine (libdeflate on all cores, libdeflate on one
-           thread, zlib on one thread), then `tar | gzip -9`, `tar | pigz -9
-           -p N`, makeself (gzip -9) and `7z a -sfx`; the maker's peak memory
-           on one large file (BENCH_SINGLE_MB, 1024).
+           thread, zlib on one thread), the console tool natively on Linux and
+           under Wine (libdeflate on all cores; the two outputs compared byte
+           for byte), then `tar | gzip -9`, `tar | pigz -9 -p N`, makeself
+           (gzip -9) and `7z a -sfx`; the maker's peak memory on one large file
+           (BENCH_SINGLE_MB, 1024).
   extract  the SFX file under Wine (silent), `tar -xf` of an uncompressed
            tar, `tar -xzf`, makeself's extractor and `7z x` (when the build
            phase made its archive), each into a folder on disk and one on a
@@ -110,8 +112,11 @@ class Wine:
         arch = os.environ.get("TW_TEST_ARCH") or ("win32" if runs_32bit() else "win64")
         self.arch = arch
         self.maker = root / arch / "bin" / "tarnwick.exe"
-        if not self.maker.exists():
-            raise SystemExit(f"no {self.maker}: run scripts/build.sh {arch}")
+        self.cli = root / arch / "bin" / "tarnwick-cli.exe"
+        self.cli_native = root / "native" / "cli" / "tarnwick-cli"
+        for program in (self.maker, self.cli, self.cli_native):
+            if not program.exists():
+                raise SystemExit(f"no {program}: run scripts/build.sh")
         self.wine = "/usr/lib/wine/wine" if arch == "win32" else "/usr/lib/wine/wine64"
         locales = Path(os.environ.get("TW_LOCALE_DIR") or root / "locale")
         self.env = dict(os.environ, WINEPREFIX=str(work / "prefix"), WINEDEBUG="-all",
@@ -188,10 +193,27 @@ def bench(wine: Wine, work: Path, tmpfs: Path):
     def shell(target, line):
         return target, lambda: run_measured(["bash", "-o", "pipefail", "-c", line])
 
+    # The console tool natively and under Wine, with one run id and code page:
+    # their outputs must be the same bytes.
+    cli_options = ["build", "--force", "--run-id", "0012345678", "--codepage", "utf8", "--threads",
+                   str(THREADS)]
+
+    def cli_linux():
+        target = out / "cli-linux.exe"
+        return target, lambda: run_measured([wine.cli_native, *cli_options, src, target])
+
+    def cli_windows():
+        target = out / "cli-windows.exe"
+        return target, lambda: run_measured(
+            wine.cmd(wine.cli, *cli_options, wine.path(src), wine.path(target)), wine.server, env=wine.env,
+            stderr=subprocess.DEVNULL)
+
     builds = {
         f"tarnwick, libdeflate, {THREADS} threads": tarnwick("libdeflate", THREADS),
         "tarnwick, libdeflate, 1 thread": tarnwick("libdeflate", 1),
         "tarnwick, zlib, 1 thread": tarnwick("zlib", 1),
+        f"tarnwick-cli, Linux, {THREADS} threads": cli_linux(),
+        f"tarnwick-cli, Wine, {THREADS} threads": cli_windows(),
         "tar | gzip -9": shell(out / "g.tar.gz", f"{tar_in} | gzip -9 > '{out}/g.tar.gz'"),
         f"tar | pigz -9 -p {THREADS}": shell(
             out / "p.tar.gz", f"{tar_in} | pigz -9 -p {THREADS} > '{out}/p.tar.gz'"),
@@ -257,6 +279,12 @@ def build_phase(wine: Wine, work: Path, src: Path, size: int, builds: dict):
     print(f"build time tarnwick 1 thread / {THREADS} threads: {t_1 / t_n:.2f} (goal >= 1.8); "
           f"identical bytes (the run identifier aside): {same_but_run_id(ld_n, ld_1)}")
     print(f"output libdeflate / zlib: {ld_n.stat().st_size / zl_1.stat().st_size:.4f} (goal <= 1)")
+    linux, windows = (builds[f"tarnwick-cli, {where}, {THREADS} threads"][0] for where in ("Linux", "Wine"))
+    linux_s, _, linux_cpu = best(times[f"tarnwick-cli, Linux, {THREADS} threads"])
+    pigz_cpu = best(times[f"tar | pigz -9 -p {THREADS}"])[2]
+    print(f"build time pigz -9 -p {THREADS} / tarnwick-cli on Linux: {pigz / linux_s:.2f} (goal >= 4; CPU "
+          f"time {pigz_cpu / linux_cpu:.2f}); the same bytes as tarnwick-cli.exe under Wine: "
+          f"{linux.read_bytes() == windows.read_bytes()}")
     single_build(wine, work)
 
 

@@ -32,6 +32,12 @@ struct BuildMode {
   bool windows_names_only = false;
   // 10 uppercase hexadecimal digits (run_id.h); empty: a random one.
   std::string run_id;
+  // Compression workers, 1 to 64; 0: as the environment says (or one per
+  // processor). The output does not depend on it.
+  unsigned threads = 0;
+  // The executable to take the version information from, instead of the
+  // icon file (-iv) or the file to run; absolute. Empty: the maker's rule.
+  std::wstring version_file;
 };
 
 struct BuildOptions {

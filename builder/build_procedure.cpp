@@ -147,7 +147,9 @@ struct Container {
 // Appends header, records and terminator. False when cancelled.
 bool write_container(ByteSink& sink, const Container& c, BuildMonitor& monitor, Platform& platform) {
   const BuildOptions& o = c.o;
-  ContainerWriter writer(sink, o.data_compressed, compression_settings_from_environment());
+  CompressionSettings settings = compression_settings_from_environment();
+  if (o.mode.threads) settings.threads = o.mode.threads;
+  ContainerWriter writer(sink, o.data_compressed, settings);
   writer.on_wait([&monitor] { return monitor.waiting(); });
   writer.write_header(make_header(o, c.texts));
 
@@ -220,6 +222,12 @@ BuildResult build_sfx(BuildOptions o, const RunFlags& flags, const CarriedResour
   peres::Bytes stub = edited_stub(platform, o, flags, carried, texts.codepage, monitor);
   BuildResult result;
   result.target_existed = previous.exists;
+  // A cancel during the edits (or a failed edit its front end does not
+  // accept) leaves the target untouched.
+  if (monitor.cancelled()) {
+    monitor.finished(false);
+    return result;
+  }
   {
     PendingTarget target(platform, o.target_file);
     target.sink().write(stub.data(), stub.size());

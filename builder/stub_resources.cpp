@@ -65,7 +65,9 @@ peres::Bytes edit_stub_resources(const peres::Bytes& stub, const BuildOptions& o
   else if (run_mode)
     with_source(e, EditFailure::kIcon, o.executable, &out, CopyIconFromExecutable);
 
-  if (!icon.empty() && flags.copy_version_from_icon)
+  if (!o.mode.version_file.empty())
+    with_source(e, EditFailure::kVersion, o.mode.version_file, &out, CopyVersionInfo);
+  else if (!icon.empty() && flags.copy_version_from_icon)
     with_source(e, EditFailure::kVersion, icon, &out, CopyVersionInfo);
   else if (run_mode)
     with_source(e, EditFailure::kVersion, o.executable, &out, CopyVersionInfo);

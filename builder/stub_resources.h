@@ -35,8 +35,8 @@ struct StubEdits {
 
 // The stub with the edits the options ask for: icon from the icon file (an
 // ".ICO" file, else an executable) or, in run mode without one, from the
-// file to run; version information from the icon file with -iv, else in
-// run mode from the file to run; the manifest for UAC levels 1 and 2; the
+// file to run; version information from the build mode's version file,
+// else from the icon file with -iv, else in run mode from the file to run; the manifest for UAC levels 1 and 2; the
 // code page as RCDATA "CODEPAGE". An edit that fails is left out and
 // reported, and the others still happen; only a stub that cannot take the
 // code-page record throws BuildError (the carried stub is damaged).
