@@ -62,7 +62,8 @@ const tw::RecordCarrier kCarrier = {nullptr, run};
 
 const tw::RecordCarrier* read_ahead_carrier() {
   ReadAhead* a = &g_ahead;
-  a->queue.slots = static_cast<unsigned char*>(VirtualAlloc(nullptr, kSlots * kSlotSize, MEM_COMMIT, PAGE_READWRITE));
+  void* slots = VirtualAlloc(nullptr, kSlots * kSlotSize, MEM_COMMIT, PAGE_READWRITE);
+  a->queue.slots = static_cast<unsigned char*>(slots);
   a->filled = CreateSemaphoreW(nullptr, 0, kSlots, nullptr);
   a->free = CreateSemaphoreW(nullptr, kSlots - 1, kSlots, nullptr);
   if (!a->queue.slots || !a->filled || !a->free) return nullptr;
