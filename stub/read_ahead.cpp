@@ -58,9 +58,18 @@ uint32_t run(void*, tw::Extraction* x, const tw::RecordSink& writer) {
 
 const tw::RecordCarrier kCarrier = {nullptr, run};
 
+// More than one processor this process may run on: else the thread would
+// only add hand-overs.
+bool has_second_processor() {
+  DWORD_PTR mine = 0, system = 0;
+  if (!GetProcessAffinityMask(GetCurrentProcess(), &mine, &system)) return false;
+  return (mine & (mine - 1)) != 0;
+}
+
 }  // namespace
 
 const tw::RecordCarrier* read_ahead_carrier() {
+  if (!has_second_processor()) return nullptr;
   ReadAhead* a = &g_ahead;
   void* slots = VirtualAlloc(nullptr, kSlots * kSlotSize, MEM_COMMIT, PAGE_READWRITE);
   a->queue.slots = static_cast<unsigned char*>(slots);

@@ -6,5 +6,6 @@
 // the SFX file it reads, and it has ended when the pass returns.
 #include "extract_pass.h"
 
-// Null when the ring cannot be had (the pass then runs on one thread).
+// Null when the process has one processor or the ring cannot be had (the
+// pass then runs on one thread).
 const tw::RecordCarrier* read_ahead_carrier();
