@@ -109,7 +109,7 @@ const ControlDef kControls[] = {
       L"Silent mode (no progress bar and no error messages while extracting)"}},
     {kCbSelfDelete, Kind::kWrappedCheck, 412, 442, 364, 20,
      {L"자체 파괴 모드 (실행 파일 실행이 완료된 후 SFX 파일 삭제)",
-      L"Self-destruct mode (delete the SFX file once the run has ended)"}},
+      L"Self-destruct mode (delete the SFX file after the run)"}},
     {kLUacAutoElevation, Kind::kLabel, 412, 466, 160, 16, {L"UAC 자동 상승:", L"UAC elevation:"}},
     {kRbUacNone, Kind::kRadio, 412, 482, 160, 30, {L"없음", L"None"}},
     {kRbUacHighest, Kind::kRadio, 412, 512, 160, 30, {L"사용 가능한 가장 높은 권한으로 SFX 파일 실행", L"Run the SFX file with the highest available rights"}},
