@@ -21,11 +21,6 @@ uint32_t settable_attributes(uint32_t attributes) {
   return a ? a : kAttrNormal;
 }
 
-uint32_t damaged(Extraction* x, uint32_t code) {
-  x->fail_path = nullptr;
-  return code;
-}
-
 // A failure of the file system at `path`: the first one is reported once
 // the rest has been checked; nothing more is written.
 void note_failure_at(Extraction* x, uint32_t code, const wchar_t* path) {
@@ -52,49 +47,50 @@ bool read_next(Extraction* x, void* buf, uint32_t n) {
   return true;
 }
 
-// ---------------------------------------------------------------- data
+// ------------------------------------------------------ reading half
 
-// Raw bytes go to the file being written; a failure of the write ends the
-// writing of it, not the checking.
-void put_block(Extraction* x, const unsigned char* p, uint32_t n) {
-  if (x->file && !x->write_error) x->write_error = x->hooks.fs->write(x->hooks.fs->ctx, x->file, p, n);
-  x->done += n;
-  if (x->hooks.progress) x->hooks.progress(x->hooks.ctx, x->done);
+struct Reading {
+  Extraction* x;
+  const RecordSink* sink;
+};
+
+bool stream_read(void* ctx, unsigned char* buf, uint32_t n) {
+  return read_next(static_cast<Reading*>(ctx)->x, buf, n);
 }
 
-bool stream_read(void* ctx, unsigned char* buf, uint32_t n) { return read_next(static_cast<Extraction*>(ctx), buf, n); }
-
 bool stream_put(void* ctx, const unsigned char* p, uint32_t n) {
-  put_block(static_cast<Extraction*>(ctx), p, n);
+  const RecordSink* sink = static_cast<Reading*>(ctx)->sink;
+  sink->data(sink->ctx, p, n);
   return true;
 }
 
 // Reads, inflates and sums the chunks of one file of `size` bytes, piece
-// by piece.
-uint32_t copy_data(Extraction* x, uint64_t size, uint32_t* sum) {
+// by piece, and hands them on.
+uint32_t copy_data(Extraction* x, const RecordSink& sink, uint64_t size, uint32_t* sum) {
   uint64_t handled = 0;
   while (handled < size) {
     if (!x->compressed) {
       uint64_t left = size - handled;
       uint32_t n = left < x->in_cap ? uint32_t(left) : x->in_cap;
-      if (!read_next(x, x->in, n)) return damaged(x, kCodeChecksum);
+      if (!read_next(x, x->in, n)) return kCodeChecksum;
       *sum = byte_sum(*sum, x->in, n);
-      put_block(x, x->in, n);
+      sink.data(sink.ctx, x->in, n);
       handled += n;
       continue;
     }
     unsigned char lengths[8];
-    if (!read_next(x, lengths, 8)) return damaged(x, kCodeChecksum);
+    if (!read_next(x, lengths, 8)) return kCodeChecksum;
     uint32_t n = get_u32le(lengths);
     uint32_t stream = get_u32le(lengths + 4);
-    if (stream > kChunkCompressedMax) return damaged(x, kCodeChunkTooLarge);
-    if (!raw_length_fits(n, size - handled)) return damaged(x, kCodeChecksum);
-    if (stream > x->src.size - x->pos) return damaged(x, kCodeChecksum);
+    if (stream > kChunkCompressedMax) return kCodeChunkTooLarge;
+    if (!raw_length_fits(n, size - handled)) return kCodeChecksum;
+    if (stream > x->src.size - x->pos) return kCodeChecksum;
     uint64_t end = x->pos + stream;  // bytes behind the stream's end are not looked at
-    InflateIo io = {x, stream_read, stream_put, x->in, x->in_cap, x->window, x->out_piece};
+    Reading reading = {x, &sink};
+    InflateIo io = {&reading, stream_read, stream_put, x->in, x->in_cap, x->window, x->out_piece};
     StreamEnd r = inflate_stream(&x->inflater, io, stream, n, sum);
-    if (r == kStreamUnread) return damaged(x, kCodeChecksum);
-    if (r != kStreamDone) return damaged(x, kCodeInflate);
+    if (r == kStreamUnread) return kCodeChecksum;
+    if (r != kStreamDone) return kCodeInflate;
     x->pos = end;
     handled += n;
   }
@@ -103,11 +99,9 @@ uint32_t copy_data(Extraction* x, uint64_t size, uint32_t* sum) {
 
 uint32_t read_checksum(Extraction* x, uint32_t computed) {
   unsigned char stored[4];
-  if (!read_next(x, stored, 4) || get_u32le(stored) != computed) return damaged(x, kCodeChecksum);
+  if (!read_next(x, stored, 4) || get_u32le(stored) != computed) return kCodeChecksum;
   return 0;
 }
-
-// -------------------------------------------------------------- places
 
 // The helper is only ever the first record, under its one name, and only
 // when the header asks for self-deletion.
@@ -115,6 +109,8 @@ bool helper_allowed(const Extraction* x, const EntryHead& head, uint32_t index) 
   return index == 0 && x->self_delete && !is_directory(head) && head.name_length == sizeof kHelperName - 1 &&
          memcmp(x->name, kHelperName, sizeof kHelperName - 1) == 0;
 }
+
+// ------------------------------------------------------------- places
 
 wchar_t fold(wchar_t c) { return (c >= L'a' && c <= L'z') ? wchar_t(c - L'a' + L'A') : c; }
 
@@ -226,21 +222,20 @@ uint32_t settle_folder(Extraction* x, size_t base_len, size_t end, bool make) {
   return 0;
 }
 
-uint32_t folder_record(Extraction* x, const EntryHead& head, uint32_t sum, size_t base_len) {
-  if (uint32_t r = read_checksum(x, sum)) return r;
-  if (!x->writing) return 0;
+// A folder record whose checksum was sound.
+void folder_record(Extraction* x, const EntryHead& head) {
+  if (!x->writing) return;
   size_t end = wlen(x->path);
-  while (end > base_len && x->path[end - 1] == L'\\') x->path[--end] = 0;
-  if (uint32_t r = settle_folder(x, base_len, end, true)) {
+  while (end > x->base_len && x->path[end - 1] == L'\\') x->path[--end] = 0;
+  if (uint32_t r = settle_folder(x, x->base_len, end, true)) {
     note_failure(x, r);
-    return 0;
+    return;
   }
   // Attributes only for a folder this run made, and only when they say
   // more than a new folder has.
   if (x->checked_made && (head.attributes & kSettable)) {
     x->hooks.fs->set_attributes(x->hooks.fs->ctx, x->path, settable_attributes(head.attributes));
   }
-  return 0;
 }
 
 // x->temp := the folder of x->path + a name of this run's own.
@@ -328,71 +323,63 @@ uint32_t complete_file(Extraction* x, const EntryHead& head, uint32_t existing, 
   return kErrNotEnoughMemory;
 }
 
-uint32_t file_record(Extraction* x, const EntryHead& head, uint32_t sum, size_t base_len) {
-  const FileSystem* fs = x->hooks.fs;
-  uint32_t existing = kFsNoFile;
-  bool pending = false;
-  x->file = nullptr;
-  x->write_error = 0;
-  if (x->writing) {
-    if (head.kind == kKindRunFile) wcopy(x->run_path, kPathChars, x->path);
-    if (uint32_t r = open_file(x, head, base_len, &existing, &pending)) note_failure(x, r);
-  }
-  uint32_t r = copy_data(x, uint64_t(head.size), &sum);
-  if (!r) r = read_checksum(x, sum);
-  if (!x->file) return r;
-  if (!r && !x->write_error) {
-    if (uint32_t q = complete_file(x, head, existing, pending)) note_failure(x, q);
-    return 0;
-  }
-  // Unfinished: the partial file goes, an existing file stays as it was.
-  fs->close(fs->ctx, x->file);
-  x->file = nullptr;
-  discard(x, pending ? x->temp : x->path);
-  if (!r) note_failure(x, x->write_error);
-  return r;
-}
+// ------------------------------------------------------ writing half
 
 // path := base + name, with "/" read as "\".
-bool compose_path(Extraction* x, const wchar_t* base, size_t* base_len) {
+bool compose_path(Extraction* x, const wchar_t* base, const wchar_t* name) {
   wcopy(x->path, kPathChars, base);
-  *base_len = wlen(x->path);
-  if (!wappend(x->path, kPathChars, x->wide)) return false;
-  for (wchar_t* p = x->path + *base_len; *p; ++p) {
+  x->base_len = wlen(x->path);
+  if (!wappend(x->path, kPathChars, name)) return false;
+  for (wchar_t* p = x->path + x->base_len; *p; ++p) {
     if (*p == L'/') *p = L'\\';
   }
   return true;
 }
 
-// Every record once: checked always, written while the file system lets.
-// Returns 0, or the code of damaged data.
-uint32_t walk(Extraction* x) {
-  x->pos = x->first_record;
-  for (uint32_t index = 0;; ++index) {
-    unsigned char raw[kEntryHeadSize];
-    if (!read_next(x, raw, kEntryHeadSize)) return damaged(x, kCodeDamaged);
-    EntryHead head;
-    decode_entry_head(raw, &head);
-    if (is_terminator(head)) return 0;
-    if (head.size < 0 || head.name_length > kNameMax) return damaged(x, kCodeDamaged);
-    if (!read_next(x, x->name, head.name_length)) return damaged(x, kCodeDamaged);
-    bool directory = is_directory(head);
-    int n;
-    if (!decode_entry_name(x->hooks, x->name, head.name_length, directory, x->wide, &n)) {
-      return damaged(x, kCodeDamaged);
-    }
-    if (head.kind == kKindHelper && !helper_allowed(x, head, index)) return damaged(x, kCodeDamaged);
-    uint32_t sum = byte_sum(0, x->name, head.name_length);
-    size_t base_len = 0;
-    if (x->writing) {
-      const wchar_t* base = head.kind == kKindHelper ? x->temp_folder : x->folder;
-      load_root(x, base);
-      if (!compose_path(x, base, &base_len)) note_failure(x, kErrNameTooLong);
-    }
-    uint32_t r =
-        directory ? folder_record(x, head, sum, base_len) : file_record(x, head, sum, base_len);
-    if (r) return r;
+// A record begins: its path, and for a file the file its data goes to.
+void begin_record(void* ctx, const EntryHead& head, const wchar_t* name, uint32_t) {
+  Extraction* x = static_cast<Extraction*>(ctx);
+  x->head = head;
+  x->base_len = 0;
+  x->existing = kFsNoFile;
+  x->pending = false;
+  x->file = nullptr;
+  x->write_error = 0;
+  if (!x->writing) return;
+  const wchar_t* base = head.kind == kKindHelper ? x->temp_folder : x->folder;
+  load_root(x, base);
+  if (!compose_path(x, base, name)) note_failure(x, kErrNameTooLong);
+  if (is_directory(head) || !x->writing) return;
+  if (head.kind == kKindRunFile) wcopy(x->run_path, kPathChars, x->path);
+  if (uint32_t r = open_file(x, head, x->base_len, &x->existing, &x->pending)) note_failure(x, r);
+}
+
+// Raw bytes go to the file being written; a failure of the write ends the
+// writing of it, not the checking.
+void write_data(void* ctx, const unsigned char* p, uint32_t n) {
+  Extraction* x = static_cast<Extraction*>(ctx);
+  if (x->file && !x->write_error) x->write_error = x->hooks.fs->write(x->hooks.fs->ctx, x->file, p, n);
+  x->done += n;
+  if (x->hooks.progress) x->hooks.progress(x->hooks.ctx, x->done);
+}
+
+void end_record(void* ctx, uint32_t code) {
+  Extraction* x = static_cast<Extraction*>(ctx);
+  if (is_directory(x->head)) {
+    if (!code) folder_record(x, x->head);
+    return;
   }
+  if (!x->file) return;
+  if (!code && !x->write_error) {
+    if (uint32_t q = complete_file(x, x->head, x->existing, x->pending)) note_failure(x, q);
+    return;
+  }
+  // Unfinished: the partial file goes, an existing file stays as it was.
+  const FileSystem* fs = x->hooks.fs;
+  fs->close(fs->ctx, x->file);
+  x->file = nullptr;
+  discard(x, x->pending ? x->temp : x->path);
+  if (!code) note_failure(x, x->write_error);
 }
 
 // The files that waited under a temporary name take their final names, in
@@ -436,6 +423,30 @@ void remove_all(Extraction* x) {
 
 }  // namespace
 
+// Every record once, checked and handed on.
+uint32_t read_records(Extraction* x, const RecordSink& sink) {
+  x->pos = x->first_record;
+  for (uint32_t index = 0;; ++index) {
+    unsigned char raw[kEntryHeadSize];
+    if (!read_next(x, raw, kEntryHeadSize)) return kCodeDamaged;
+    EntryHead head;
+    decode_entry_head(raw, &head);
+    if (is_terminator(head)) return 0;
+    if (head.size < 0 || head.name_length > kNameMax) return kCodeDamaged;
+    if (!read_next(x, x->name, head.name_length)) return kCodeDamaged;
+    bool directory = is_directory(head);
+    int n;
+    if (!decode_entry_name(x->hooks, x->name, head.name_length, directory, x->wide, &n)) return kCodeDamaged;
+    if (head.kind == kKindHelper && !helper_allowed(x, head, index)) return kCodeDamaged;
+    uint32_t sum = byte_sum(0, x->name, head.name_length);
+    sink.begin(sink.ctx, head, x->wide, uint32_t(n));
+    uint32_t r = directory ? 0 : copy_data(x, sink, uint64_t(head.size), &sum);
+    if (!r) r = read_checksum(x, sum);
+    sink.end(sink.ctx, r);
+    if (r) return r;
+  }
+}
+
 bool decode_entry_name(const PassHooks& hooks, const unsigned char* name, uint32_t length, bool directory,
                        wchar_t* out, int* n) {
   int k = 0;
@@ -456,7 +467,8 @@ uint32_t run_extraction(Extraction* x) {
   x->writing = true;
   x->fs_error = 0;
   x->file = nullptr;
-  uint32_t r = walk(x);
+  RecordSink writer = {x, begin_record, write_data, end_record};
+  uint32_t r = x->carrier ? x->carrier->run(x->carrier->ctx, x, writer) : read_records(x, writer);
   if (r) {
     remove_all(x);
   } else {

@@ -5,6 +5,12 @@
 // temporary folder) through the file-system table. Portable: the stub runs
 // it on Win32, the unit tests and the fuzz target on a memory tree.
 //
+// The pass has two halves that meet in a RecordSink: the reading half
+// (read_records) reads, inflates and checks, and never touches the file
+// system; the writing half makes the folders and files. Without a carrier
+// the reading half calls the writing half directly; the stub's carrier
+// runs the reading half on a thread of its own, a few pieces ahead.
+//
 // What a damaged SFX file may leave, and where files appear:
 //   - a new file in a folder this run created is written under its own
 //     name (created new: the call fails when the name is taken). Nobody had
@@ -47,6 +53,28 @@ struct PassHooks {
   void (*progress)(void* ctx, uint64_t done);
 };
 
+// What the reading half hands on, in record order: begin, the record's
+// data in pieces, end; the next record follows only after end.
+struct RecordSink {
+  void* ctx;
+  // name: the decoded name (n characters and a 0), checked already.
+  void (*begin)(void* ctx, const EntryHead& head, const wchar_t* name, uint32_t n);
+  void (*data)(void* ctx, const unsigned char* p, uint32_t n);
+  // The record's data and checksum are sound (0), or the code of damaged
+  // data, which ends the walk.
+  void (*end)(void* ctx, uint32_t code);
+};
+
+struct Extraction;
+
+// Carries the records from the reading half to the writing half: calls
+// read_records(x, sink) somehow so that writer gets every call of sink in
+// order, on the calling thread, and returns its result.
+struct RecordCarrier {
+  void* ctx;
+  uint32_t (*run)(void* ctx, Extraction* x, const RecordSink& writer);
+};
+
 struct Extraction {
   // Input.
   RecordSource src;
@@ -61,6 +89,7 @@ struct Extraction {
   uint32_t in_cap;         // kInflateMinInput or more
   unsigned char* window;   // kInflateHistory + out_piece + kInflateSlack bytes
   uint32_t out_piece;      // more than 258
+  const RecordCarrier* carrier;  // null: both halves on this thread
 
   // Output (the caller's storage).
   wchar_t* run_path;     // record of kind 1 (kPathChars), empty until met
@@ -71,19 +100,25 @@ struct Extraction {
   // data).
   const wchar_t* fail_path;
 
-  // Work space.
+  // Work space of the reading half.
   uint64_t pos;
+  Inflater inflater;
+  unsigned char name[kNameMax];
+  wchar_t wide[kNameMax + 1];
+
+  // Work space of the writing half.
+  EntryHead head;  // of the record being written
+  size_t base_len;
+  uint32_t existing;  // attributes of the file the record replaces
+  bool pending;       // written under a temporary name
   uint64_t done;
   bool writing;           // false after a failure of the file system
   uint32_t fs_error;      // the first one
   uint32_t write_error;   // of the file being written
   FsFile file;            // being written
   PathList temps, finals;  // written under a temporary name, put in place at the end
-  Inflater inflater;
   const wchar_t* root_for;  // the base root_final belongs to
   bool checked_made;        // `checked` was created by this run
-  unsigned char name[kNameMax];
-  wchar_t wide[kNameMax + 1];
   wchar_t path[kPathChars];
   wchar_t temp[kPathChars];
   wchar_t final_path[kPathChars];
@@ -106,5 +141,9 @@ bool decode_entry_name(const PassHooks& hooks, const unsigned char* name, uint32
 // Extracts every record. Returns 0 or the code for the finish routine
 // (with x->fail_path).
 uint32_t run_extraction(Extraction* x);
+
+// The reading half: every record from x->first_record to the terminator,
+// handed to sink. Returns 0, or the code of damaged data.
+uint32_t read_records(Extraction* x, const RecordSink& sink);
 
 }  // namespace tw

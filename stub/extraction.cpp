@@ -3,6 +3,7 @@
 #include "extract_pass.h"
 #include "file_system_win32.h"
 #include "progress_window.h"
+#include "read_ahead.h"
 #include "record_walk.h"
 #include "stub_state.h"
 #include "texts.h"
@@ -88,6 +89,7 @@ DWORD extract_container() {
   x->in_cap = kPiece;
   x->window = static_cast<unsigned char*>(allocate(tw::kInflateHistory + kPiece + tw::kInflateSlack));
   x->out_piece = kPiece;
+  x->carrier = read_ahead_carrier();
   if (!x->in || !x->window) return fail(g_stub.own_path, ERROR_NOT_ENOUGH_MEMORY);
   DWORD n = GetTempPathW(kPathCap, g_temp_folder);
   if (n == 0 || n >= kPathCap - 1)

@@ -1,10 +1,11 @@
 // libFuzzer target over what the stub reads from an SFX file: the payload
-// locator, the option header, the measuring walk over the records and both
-// extraction pass on the in-memory file system. An input is the option
-// header followed by the records (the stub executable in front is left
-// out; the locator still gets the whole input). Beyond the sanitizers it
-// checks two promises: no file stays open, and damaged data leaves the
-// file system exactly as it was.
+// locator, the option header, the measuring walk over the records and the
+// extraction pass on the in-memory file system, straight on and through
+// the ring of slots. An input is the option header followed by the records
+// (the stub executable in front is left out; the locator still gets the
+// whole input). Beyond the sanitizers it checks three promises: no file
+// stays open, damaged data leaves the file system exactly as it was, and
+// the ring changes nothing.
 #include <cstdlib>
 #include <cstring>
 #include <map>
@@ -66,14 +67,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   int64_t total = 0;
   if (!tw::measure_records(src, tw::kHeaderSize, header.compressed != 0, hooks, name, &total)) return 0;
 
-  PassRunner r;
-  r.fs.add_file(L"C:\\out\\a.txt", "there before");
-  r.fs.space = 1 << 20;
-  r.answer = (header.overwrite_mode & 0x80) != 0;
-  r.records.assign(data + tw::kHeaderSize, data + size);
-  auto before = snapshot(r.fs);
-  uint32_t code = r.run(header.overwrite_mode & 3, header.self_delete != 0, header.compressed != 0);
-  if (r.fs.open_files != 0) std::abort();
-  if (code && !r.fail_path && snapshot(r.fs) != before) std::abort();  // damage left something
+  // Straight on, and through a ring of two slots: the same outcome.
+  std::map<std::wstring, std::pair<std::string, uint32_t>> after[2];
+  uint32_t codes[2];
+  for (uint32_t queued = 0; queued < 2; ++queued) {
+    PassRunner r;
+    r.queue_slots = queued * 2;
+    r.fs.add_file(L"C:\\out\\a.txt", "there before");
+    r.fs.space = 1 << 20;
+    r.answer = (header.overwrite_mode & 0x80) != 0;
+    r.records.assign(data + tw::kHeaderSize, data + size);
+    auto before = snapshot(r.fs);
+    codes[queued] = r.run(header.overwrite_mode & 3, header.self_delete != 0, header.compressed != 0);
+    if (r.fs.open_files != 0) std::abort();
+    if (codes[queued] && !r.fail_path && snapshot(r.fs) != before) std::abort();  // damage left something
+    after[queued] = snapshot(r.fs);
+  }
+  if (codes[0] != codes[1] || after[0] != after[1]) std::abort();
   return 0;
 }

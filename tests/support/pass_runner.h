@@ -18,6 +18,9 @@ struct PassRunner {
   bool answer = true;  // to the overwrite question
   int asked = 0;
   std::function<void()> during;  // called as the data goes
+  // The records go through a ring of this many slots of the smallest size
+  // (each slot handed over as soon as it is full); 0: straight on.
+  uint32_t queue_slots = 0;
 
   PassRunner() {
     fs.add_folder(L"C:");

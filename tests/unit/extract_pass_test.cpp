@@ -203,4 +203,63 @@ TEST(ExtractPass, NulInsideANameIsDamage) {
   EXPECT_TRUE(listing(r).empty());
 }
 
+// The records reach the writing half through the ring of slots just as
+// they do straight: every file, code, failure path and question the same,
+// with data split over slots, many records in one slot, damage, a full
+// disk, stored data and refused replacements.
+TEST(ExtractPass, RingOfSlotsChangesNothing) {
+  std::string noise(400000, 0);
+  uint32_t seed = 1;
+  for (char& c : noise) c = char((seed = seed * 1103515245u + 12345u) >> 24);
+  struct Case {
+    const char* what;
+    int bend;
+    uint64_t space;
+    bool compressed;
+    uint8_t mode;
+  } cases[] = {{"sound", sfxb::kNoBend, 1ull << 40, true, 1},  {"damaged", -1, 1ull << 40, true, 1},
+               {"full disk", sfxb::kNoBend, 300000, true, 1}, {"stored", sfxb::kNoBend, 1ull << 40, false, 1},
+               {"asked, no", sfxb::kNoBend, 1ull << 40, true, 0}};
+  for (const Case& c : cases) {
+    std::vector<PassRunner> runs(3);
+    uint32_t codes[3];
+    std::wstring failed[3];  // (the pass's storage is shared by the runs)
+    for (uint32_t slots = 0; slots < 3; ++slots) {
+      PassRunner& r = runs[slots];
+      r.queue_slots = slots ? slots + 1 : 0;
+      r.answer = false;
+      r.fs.space = c.space;
+      r.fs.add_file(L"C:\\out\\f7.txt", "old");
+      for (int i = 0; i < 300; ++i) {
+        std::string dir = "d" + std::to_string(i % 40);
+        if (i < 40) folder(r.records, dir);
+        std::string name = dir + "\\f" + std::to_string(i) + ".txt";
+        if (!c.compressed) {
+          sfxb::head(r.records, 0, name, uint32_t(i), 0x20);
+          r.records.insert(r.records.end(), noise.begin(), noise.begin() + i);
+          sfxb::put32(r.records, sfxb::sum(noise.substr(0, size_t(i)), sfxb::sum(name)));
+        } else {
+          file(r.records, name, noise.substr(size_t(i), size_t(i) * 7));
+        }
+      }
+      file(r.records, "f7.txt", "new");
+      if (c.compressed) file(r.records, "big.bin", noise, 1, 0x21, c.bend, 100000);
+      terminator(r.records);
+      codes[slots] = r.run(c.mode, false, c.compressed);
+      failed[slots] = r.fail_path ? r.fail_path : L"-";
+    }
+    for (uint32_t k = 1; k < 3; ++k) {
+      PassRunner &a = runs[0], &b = runs[k];
+      EXPECT_EQ(codes[k], codes[0]) << c.what;
+      EXPECT_EQ(failed[k], failed[0]);
+      EXPECT_TRUE(snapshot(b.fs) == snapshot(a.fs)) << c.what;
+      EXPECT_EQ(b.run_path, a.run_path);
+      EXPECT_EQ(b.asked, a.asked);
+      EXPECT_EQ(b.extracted.count(), a.extracted.count());
+      EXPECT_EQ(b.created.count(), a.created.count());
+      EXPECT_EQ(b.fs.open_files, 0);
+    }
+  }
+}
+
 }  // namespace
