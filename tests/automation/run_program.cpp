@@ -40,6 +40,19 @@ void Report(const char* what) {
   WriteFile(GetStdHandle(STD_ERROR_HANDLE), line, static_cast<DWORD>(n), &written, nullptr);
 }
 
+// Wine, on a machine kept busy, now and then fails to bring up a new process
+// (ERROR_INTERNAL_ERROR) before any of it has run: then it is tried again.
+bool StartSuspended(const std::wstring& command_line, STARTUPINFOW& si, PROCESS_INFORMATION* pi) {
+  for (int attempt = 1;; ++attempt) {
+    std::wstring command(command_line);  // CreateProcessW may write into it
+    if (CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, CREATE_SUSPENDED, nullptr,
+                       nullptr, &si, pi))
+      return true;
+    if (GetLastError() != ERROR_INTERNAL_ERROR || attempt == 3) return false;
+    Sleep(1000);
+  }
+}
+
 }  // namespace
 
 long RunProgram(const std::wstring& command_line, const std::wstring& status_file) {
@@ -59,9 +72,7 @@ long RunProgram(const std::wstring& command_line, const std::wstring& status_fil
   si.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
   si.hStdError = GetStdHandle(STD_ERROR_HANDLE);
   PROCESS_INFORMATION pi{};
-  std::wstring command(command_line);  // CreateProcessW may write into it
-  if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, CREATE_SUSPENDED, nullptr,
-                      nullptr, &si, &pi)) {
+  if (!StartSuspended(command_line, si, &pi)) {
     Report("CreateProcessW");
     return -1;
   }
