@@ -15,13 +15,7 @@ std::string utf8_of(const std::wstring& w) {
   return out;
 }
 
-std::wstring wide_of(const std::string& s) {
-  std::wstring out;
-  if (utf8_to_wide(s, &out)) return out;
-  out.clear();
-  for (unsigned char c : s) out += c < 0x80 ? wchar_t(c) : wchar_t(0xFFFD);
-  return out;
-}
+std::wstring wide_of(const std::string& s) { return readable_wide(s); }
 
 bool is_utf8(const std::string& s) {
   std::wstring ignored;

@@ -83,4 +83,12 @@ bool utf8_to_wide(const std::string& s, std::wstring* out) {
   return true;
 }
 
+std::wstring readable_wide(const std::string& s) {
+  std::wstring out;
+  if (utf8_to_wide(s, &out)) return out;
+  out.clear();
+  for (unsigned char c : s) out += c < 0x80 ? wchar_t(c) : wchar_t(0xFFFD);
+  return out;
+}
+
 }  // namespace tw

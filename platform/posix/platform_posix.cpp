@@ -62,13 +62,7 @@ EntryType type_of(const struct stat& st) {
   return EntryType::kOther;
 }
 
-std::wstring readable(const std::string& name) {
-  std::wstring w;
-  if (utf8_to_wide(name, &w)) return w;
-  w.clear();
-  for (unsigned char c : name) w += c < 0x80 ? wchar_t(c) : wchar_t(0xFFFD);
-  return w;
-}
+std::wstring readable(const std::string& name) { return readable_wide(name); }
 
 class PosixPlatform : public Platform {
  public:
